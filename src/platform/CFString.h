@@ -61,4 +61,6 @@ class CFString {
 };
 
 // Shorthand for literal text in code and tests.
-inline CFString CFSTR(std::string_view text) { return CFString::FromUTF8(text); }
+inline CFString CFSTR(std::string_view text) {
+  return CFString::FromUTF8(text);
+}

@@ -2,6 +2,9 @@
 // as the original log calls did, so that bursts stay in order.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "platform/CFString.h"
 
 void myNSLog(char* text);
@@ -10,7 +13,7 @@ void myNSLog8(const CFString& text);
 // "%d" into one static buffer; the next call overwrites it.
 char* myitoa(int value);
 
-// Tests can capture what would be logged, and switch the pause off.
+// While a LogCapture lives, log lines are also kept in it (tests read them).
 struct LogCapture {
   LogCapture();
   ~LogCapture();
@@ -18,5 +21,5 @@ struct LogCapture {
   LogCapture& operator=(const LogCapture&) = delete;
   const std::vector<std::string>& Lines() const;
 };
-// Lines written since the last capture started (only while a capture lives).
+// The 2 ms pause after each line; tools and tests may switch it off.
 void SetLogPause(bool on);

@@ -19,12 +19,12 @@ constexpr TextEncoding kTextEncodingISOLatin9 = 0x20F;       // ISO 8859-15
 constexpr TextEncoding kTextEncodingDOSJapanese = 0x420;     // CP932
 constexpr TextEncoding kTextEncodingWindowsLatin1 = 0x500;   // 1280, CP1252
 constexpr TextEncoding kTextEncodingGBK = 0x631;
-constexpr TextEncoding kTextEncodingShiftJIS = 0xA01;        // 2561
+constexpr TextEncoding kTextEncodingShiftJIS = 0xA01;  // 2561
 constexpr TextEncoding kTextEncodingUTF8 = 0x08000100;
 constexpr TextEncoding kTextEncodingUTF16BE = 0x10000100;
 constexpr TextEncoding kTextEncodingUTF16LE = 0x14000100;
 constexpr TextEncoding kTextEncodingUTF32 = 0x0C000100;
-constexpr TextEncoding kTextEncodingUnknown = 0xFFFF;        // 65535: no such encoding
+constexpr TextEncoding kTextEncodingUnknown = 0xFFFF;  // 65535: no such encoding
 
 // Status codes of the conversion service (the classic values).
 constexpr int32_t kTECNoError = 0;
