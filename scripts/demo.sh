@@ -4,6 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-bash scripts/configure.sh build -DTAVRO_BENCH=OFF -DTAVRO_TESTS=OFF
+bash scripts/configure.sh build
 ninja -C build tavro-inspect
 exec ./build/tools/tavro-inspect "${@:-samples/TavroC750.ppd}"
