@@ -1,0 +1,4 @@
+#include "PPDX/PPDObjects/Controls/PPDXPopupControlFlags.h"
+
+bool gPopupJobNotesFoundOne = false;
+bool gPopupJobNotesDoneInitializing = false;
