@@ -1,0 +1,72 @@
+// A read cursor over a byte range that it does not own: the lexical layer of
+// the PPD reader (bytes, lines, white space).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Process-wide end-of-PPD latch: set when a line beginning with the end
+// marker is read; from then on no stream yields another line until it is
+// cleared (the panel clears it when it is created).
+extern bool gVectorWorksFix;
+void ClearEndOfPPDLatch();
+
+// Capacity that every line buffer handed to GetLine must have.
+constexpr size_t kPPDLineBufferSize = 256;
+// Bytes a line holds at most; the rest of a longer line comes as the next line.
+constexpr size_t kPPDMaxLineLength = 255;
+
+class PPDStream {
+ public:
+  enum StreamStatus : int16_t { kGood = 0, kBad = 1, kEndOfData = 2 };
+
+  PPDStream() = default;
+  // Bad from the start over a null pointer or a length below 1.
+  PPDStream(const char* data, long length) { SetData(data, length); }
+  virtual ~PPDStream() = default;
+  PPDStream(const PPDStream&) = delete;
+  PPDStream& operator=(const PPDStream&) = delete;
+
+  // At the end: status 2, c = 0xFF, false. Otherwise the next byte, status 0.
+  bool GetChar(char& c);
+  // The next byte (0..255) without consuming it, or -1 at the end.
+  int PeekChar() const;
+  void SkipWhiteSpace();  // spaces and tabs
+
+  // Reads one line (without its CR or LF) into a buffer of at least 256 bytes
+  // and terminates it. True only when the line ended with CR or LF; a line
+  // ended by a 0xFF byte or cut at 255 bytes gives false with its bytes in the
+  // buffer, and so does the end of the data (status 2) or the latch.
+  virtual bool GetLine(char* buffer);
+
+  // How the last GetLine ended: true when it stopped at 255 bytes, so the next
+  // line is the rest of the same line in the file.
+  bool LastLineCut() const { return lastLineCut_; }
+  // Bytes the last GetLine stored (NUL bytes inside the line included).
+  size_t LastLineLength() const { return lastLineLength_; }
+
+  bool EndOfFile() const { return status_ == kEndOfData; }
+  bool Good() const { return status_ == kGood; }
+  bool Bad() const { return status_ == kBad; }
+  int16_t Status() const { return status_; }
+
+ protected:
+  enum class LineEnd { kNewline, kFF, kCut, kEndOfData };
+
+  void SetData(const char* data, long length);
+  void SetStatus(StreamStatus status) { status_ = status; }
+  // Appends the bytes of one line to buffer[used..]; used is updated.
+  LineEnd ReadLineBytes(char* buffer, size_t& used);
+  // The end-marker test, termination and result of a line read into buffer.
+  bool FinishLine(char* buffer, size_t used, LineEnd end);
+  // True (with an empty line stored) while the end-of-PPD latch is set.
+  bool Latched(char* buffer);
+
+ private:
+  const char* start_ = nullptr;
+  const char* end_ = nullptr;
+  const char* pos_ = nullptr;
+  int16_t status_ = kBad;
+  bool lastLineCut_ = false;
+  size_t lastLineLength_ = 0;
+};
