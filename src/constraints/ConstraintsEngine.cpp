@@ -33,30 +33,60 @@ ConstraintsEngine::ConstraintsEngine(const KVCache* current, const ConstraintFor
 
 ConstraintsEngine::~ConstraintsEngine() = default;
 
+long ConstraintsEngine::FirstOfKey(long key) const {
+  if (key >= 0 && key < static_cast<long>(firstOfKey_.size()))
+    return firstOfKey_[static_cast<size_t>(key)];
+  if (key >= 0 && key < kDirectKeys) return -1;
+  auto it = firstOfBigKey_.find(key);
+  return it == firstOfBigKey_.end() ? -1 : it->second;
+}
+
+void ConstraintsEngine::SetFirstOfKey(long key, long position) {
+  if (key >= 0 && key < kDirectKeys) {
+    if (key >= static_cast<long>(firstOfKey_.size()))
+      firstOfKey_.resize(static_cast<size_t>(key) + 1, -1);
+    firstOfKey_[static_cast<size_t>(key)] = position;
+    touched_.push_back(key);
+  } else {
+    firstOfBigKey_[key] = position;
+  }
+}
+
 void ConstraintsEngine::BuildMerged(const KVCache& delta) {
+  for (long key : touched_) firstOfKey_[static_cast<size_t>(key)] = -1;
+  touched_.clear();
+  firstOfBigKey_.clear();
   merged_.clear();
-  firstOfKey_.clear();
+  mergedHasDuplicateKeys_ = false;
   if (current_) {
     for (const KVPair& p : *current_) {
-      firstOfKey_.emplace(p.first, merged_.size());  // keeps the first position
+      if (FirstOfKey(p.first) < 0)
+        SetFirstOfKey(p.first, static_cast<long>(merged_.size()));
+      else
+        mergedHasDuplicateKeys_ = true;
       merged_.push_back(p);
     }
   }
-  // KVCache::Insert semantics: a negative key is ignored, the first pair of a
-  // key present gets the new option, else the pair is appended.
+  // KVCache::Insert rules: a negative key is ignored, the first pair of a key
+  // present gets the new option, else the pair is appended.
   for (const KVPair& p : delta) {
     if (p.first < 0) continue;
-    auto [it, added] = firstOfKey_.emplace(p.first, merged_.size());
-    if (added)
+    const long at = FirstOfKey(p.first);
+    if (at >= 0) {
+      merged_[static_cast<size_t>(at)].second = p.second;
+    } else {
+      SetFirstOfKey(p.first, static_cast<long>(merged_.size()));
       merged_.push_back(p);
-    else
-      merged_[it->second].second = p.second;
+    }
   }
-  std::sort(merged_.begin(), merged_.end());
 }
 
 bool ConstraintsEngine::InMerged(const KVPair& pair) const {
-  return SortedContains(merged_, pair);
+  const long at = FirstOfKey(pair.first);
+  if (at < 0) return false;
+  if (merged_[static_cast<size_t>(at)].second == pair.second) return true;
+  if (!mergedHasDuplicateKeys_) return false;
+  return std::find(merged_.begin(), merged_.end(), pair) != merged_.end();
 }
 
 ConstraintResult ConstraintsEngine::Test(const KVCache* delta) {

@@ -59,9 +59,11 @@ class ConstraintsEngine {
 
  private:
   ConstraintResult RSolve(KVCache* assignment, bool keepGivenKeys);
-  // Fills merged_ (sorted) with current overridden by delta.
+  // Fills merged_ with current overridden by delta (KVCache::Insert rules).
   void BuildMerged(const KVCache& delta);
   bool InMerged(const KVPair& pair) const;
+  long FirstOfKey(long key) const;
+  void SetFirstOfKey(long key, long position);
   // Canonical (sorted) form of an assignment and its hash, for the
   // already-expanded check without pairwise multiset comparisons.
   static std::vector<KVPair> Canonical(const KVCache& assignment);
@@ -81,8 +83,15 @@ class ConstraintsEngine {
   // Canonical forms of expanded_, by hash.
   std::unordered_multimap<uint64_t, std::vector<KVPair>> expandedIndex_;
   // Scratch of Test, kept to avoid allocating on every call.
+  // merged_ in order; the position of each key's first pair, directly by id
+  // for small ids (reset through touched_) and hashed for the rest; whether a
+  // key occurs twice, in which case membership needs a scan.
+  static constexpr long kDirectKeys = 1L << 20;
   std::vector<KVPair> merged_;
-  std::unordered_map<long, size_t> firstOfKey_;
+  std::vector<long> firstOfKey_;
+  std::vector<long> touched_;
+  std::unordered_map<long, long> firstOfBigKey_;
+  bool mergedHasDuplicateKeys_ = false;
   std::vector<KVPair> listScratch_;
   std::vector<KVPair> listSorted_;
   SolveStats stats_;

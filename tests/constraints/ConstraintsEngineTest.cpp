@@ -246,3 +246,43 @@ TEST_F(AdversarialTest, EveryOptionForbiddenAndCycles) {
 }
 
 }  // namespace
+
+namespace {
+
+// The engine takes any current list, also one holding a key twice: a delta
+// pair replaces only the key's first pair, the later ones still count.
+TEST(EngineCurrentTest, KeysHeldTwiceInCurrent) {
+  KVCache current;
+  current.add(1, 2);
+  current.add(1, 3);
+  ConstraintForest forest;
+  forest.insert(1, 5, {1, 3});
+  forest.insert(1, 5, {1, 2});
+  forest.insert(0, 0, {1, 2});
+  forest.insert(0, 0, {1, 3});
+  forest.insert(0, 0, {1, 4});
+  KeyForest declared;
+  ConstraintsEngine e(&current, &forest, &declared);
+  struct Case {
+    KVPair delta;
+    std::vector<KVPair> conflicts;
+  };
+  const Case cases[] = {
+      {{1, 5}, {{1, 3}}},          // (1,2) was replaced by (1,5)
+      {{0, 0}, {{1, 3}, {1, 2}}},  // both pairs of key 1 count
+      {{1, 4}, {}},
+  };
+  for (const Case& c : cases) {
+    KVCache delta;
+    delta.Insert(c.delta.first, c.delta.second);
+    EXPECT_EQ(PairsOf(e.Test(&delta).first), c.conflicts) << c.delta.first << "," << c.delta.second;
+  }
+  ConstraintsEngine empty(nullptr, nullptr, nullptr);
+  KVCache delta;
+  delta.add(1, 5);
+  EXPECT_TRUE(empty.Test(&delta).first.empty());
+  EXPECT_TRUE(empty.Solve(&delta, false).first.empty());
+  EXPECT_TRUE(empty.ListCurrentConstraints(1).empty());
+}
+
+}  // namespace
