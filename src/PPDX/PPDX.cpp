@@ -4,6 +4,8 @@
 #include <new>
 
 #include "PPDX/PPDFileStream.h"
+#include "PPDX/PPDObjects/Controls/Settings.h"
+#include "PPDX/PPDObjects/Controls/SettingsStrings.h"
 #include "PPDX/PPDTokenLimits.h"
 #include "PPDX/PPDXErrorCodes.h"
 
@@ -15,6 +17,50 @@ PPDX::PPDX(const std::filesystem::path& ppd, const PCFileNameList* allowed)
     validPrinterName_ = ValidateAgainstPCFilename(allowedNames_, ppdFile_.get());
   }
   allowedNames_ = nullptr;
+}
+
+std::span<const PPDX::SavedText> PPDX::SavedTexts() {
+  static const SavedText kTexts[] = {
+      {kFormatVersionStr, &PPDX::formatVersion_},
+      {kFileVersionStr, &PPDX::fileVersion_},
+      {kPCFileNameStr, &PPDX::pcFileName_},
+      {kLanguageVersionStr, &PPDX::languageVersion_},
+      {kLanguageEncodingStr, &PPDX::languageEncoding_},
+      {kModelNameStr, &PPDX::modelName_},
+      {kQZVersionStr, &PPDX::version_},
+  };
+  return kTexts;
+}
+
+PPDX::PPDX(Settings& settings, const std::filesystem::path& ppd)
+    : ppdFile_(new PPDFile(ppd)), errors_(new PPDXErrors) {
+  for (const SavedText& text : SavedTexts()) {
+    if (std::unique_ptr<CString> value = GetSettingsString(settings, tagPPD, text.id)) {
+      this->*text.field = *value;
+    }
+  }
+  UpdateTextConverter();
+  valid_ = true;
+}
+
+bool PPDX::Save(Settings& settings) {
+  const int32_t memory = 1024;
+  if (settings.Add(tagPPD, kMemAlloc, &memory, 4) != kSettingsNoErr) return false;
+  // The platform's file identity is the path (the whole of it, however long).
+  const std::string path = ppdFile_ ? ppdFile_->path().string() : std::string();
+  if (settings.Add(tagPPD, kFSRef, path.c_str(), static_cast<int>(path.size() + 1)) !=
+      kSettingsNoErr) {
+    return false;
+  }
+  for (const SavedText& text : SavedTexts()) {
+    const CString& value = this->*text.field;
+    if (value.Empty()) continue;
+    if (settings.Add(tagPPD, text.id, static_cast<const char*>(value),
+                     static_cast<int>(value.Size())) != kSettingsNoErr) {
+      return false;
+    }
+  }
+  return true;
 }
 
 PPDX::~PPDX() {
@@ -68,7 +114,8 @@ bool PPDX::TestPPDFile(PPDStream& file) {
   value[0] = '\0';
   if (NextToken(lineStream, token, kMainKeywordDelimiters, true) &&
       std::strcmp(token, "*PPD-Adobe") == 0) {
-    GetQuotedString(lineStream, value, kLineSizeLimit);
+    // A value the file ends inside is no value.
+    if (GetQuotedString(lineStream, value, kLineSizeLimit) == 0) value[0] = '\0';
   }
   if (std::strcmp(value, "4.3") == 0) {
     valid_ = true;
@@ -90,9 +137,9 @@ void PPDX::Parse() {
     char line[kPPDLineBufferSize];
     char keyword[kMaxTokenLength + 1];
     for (;;) {
-      bool ended = stream.GetLine(line);
+      const bool whole = stream.GetLine(line);
       const size_t length = stream.LastLineLength();
-      if (!ended && length == 0 && !stream.Good()) break;
+      if (!whole && length == 0 && !stream.Good()) break;
       if (length == 0) continue;
       PPDStream lineStream(line, static_cast<long>(length));
       if (!NextToken(lineStream, keyword, kMainKeywordDelimiters, true)) continue;

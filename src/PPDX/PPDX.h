@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "PPDX/PPDFile.h"
@@ -16,6 +17,23 @@
 #include "TextConverter/TextConverter.h"
 #include "foundation/CString.h"
 #include "platform/CFString.h"
+
+class Settings;
+
+// Saved-settings items of the document root (tag, id).
+constexpr unsigned int tagPPD = 1000;
+constexpr int kMemAlloc = 1001;  // memory size, 4 bytes, value 1024
+constexpr int kFSRef = 1002;     // the PPD's path, NUL-terminated
+constexpr int kFormatVersionStr = 1003;
+constexpr int kFileVersionStr = 1004;
+constexpr int kPCFileNameStr = 1005;
+constexpr int kLanguageVersionStr = 1006;
+constexpr int kLanguageEncodingStr = 1007;
+constexpr int kModelNameStr = 1008;
+constexpr int kQZVersionStr = 1009;
+constexpr unsigned int tagQZVPPD = 2000;
+constexpr int kQZFileVersionStr = 2001;
+constexpr int mQZVersionStr = 2002;
 
 // The PC file names a bundle serves (null: no list given).
 using PCFileNameList = std::vector<CFString>;
@@ -27,6 +45,10 @@ class PPDX {
   // allowed names, checks the file's PC file name against it (the answer is
   // IsValidPrinterName). The list is not kept.
   PPDX(const std::filesystem::path& ppd, const PCFileNameList* allowed);
+  // Rebuilt from saved settings: the texts of the table above come back, the
+  // text converter is made from them and the document counts as valid. The
+  // PPD itself is not read.
+  PPDX(Settings& settings, const std::filesystem::path& ppd);
   virtual ~PPDX();
   PPDX(const PPDX&) = delete;
   PPDX& operator=(const PPDX&) = delete;
@@ -37,6 +59,10 @@ class PPDX {
   // Reads the identifying keywords; every other keyword is ignored. The line
   // stream stands after the main keyword. Returns an error or null.
   virtual PPDXErrorObj* ParsePSKeywords(PPDStream& line, const char* keyword);
+
+  // Writes the memory size, the file's path and each text that is present, in
+  // the order of the table; stops at the first failure. True on success.
+  virtual bool Save(Settings& settings);
 
   // Reference count for heap-made documents: Release deletes the document
   // when the count was 1 or less and then answers true.
@@ -132,5 +158,11 @@ class PPDX {
 
  private:
   struct ValueReader;
+  // The saved texts in the order they are written.
+  struct SavedText {
+    int id;
+    CString PPDX::*field;
+  };
+  static std::span<const SavedText> SavedTexts();
   unsigned long ReadValue(PPDStream& line, char* buffer, unsigned long size, bool postscript);
 };
