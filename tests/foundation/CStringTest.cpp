@@ -53,7 +53,8 @@ TEST(CString, SetBufferFromItsOwnBufferIsSafe) {
   s.SetBuffer(s.Buffer() + 2);  // a part of it: copied before the old buffer goes
   EXPECT_EQ(Bytes(s), "cdef");
   EXPECT_EQ(s.Size(), 4u);
-  s = s;
+  CString& self = s;
+  s = self;
   EXPECT_EQ(Bytes(s), "cdef");
   s = static_cast<const char*>(nullptr);
   EXPECT_EQ(static_cast<const char*>(s), nullptr);
