@@ -1,0 +1,170 @@
+#include "PPDX/PPDStream.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "PPDX/PPDXTestSupport.h"
+#include "platform/Log.h"
+
+namespace {
+
+struct LineResult {
+  std::string text;
+  bool whole;
+};
+
+std::vector<LineResult> ReadAllLines(PPDStream& stream) {
+  std::vector<LineResult> lines;
+  char buffer[kPPDLineBufferSize];
+  for (int guard = 0; guard < 1000; ++guard) {
+    bool whole = stream.GetLine(buffer);
+    if (!whole && stream.LastLineLength() == 0 && !stream.Good()) break;
+    lines.push_back({std::string(buffer, stream.LastLineLength()), whole});
+  }
+  return lines;
+}
+
+class PPDStreamTest : public LatchClearedTest {};
+
+TEST_F(PPDStreamTest, StreamWithoutDataIsBadAndStaysBad) {
+  PPDStream none(nullptr, 10);
+  PPDStream empty("x", 0);
+  for (PPDStream* s : {&none, &empty}) {
+    EXPECT_TRUE(s->Bad());
+    char c = 0;
+    EXPECT_FALSE(s->GetChar(c));
+    EXPECT_EQ(static_cast<unsigned char>(c), 0xFF);
+    EXPECT_EQ(s->PeekChar(), -1);
+    char line[kPPDLineBufferSize];
+    EXPECT_FALSE(s->GetLine(line));
+    EXPECT_STREQ(line, "");
+    EXPECT_TRUE(s->Bad());
+  }
+}
+
+TEST_F(PPDStreamTest, CharactersPeekAndEnd) {
+  StringStream s(std::string(" \t\xFFz", 4));
+  s.SkipWhiteSpace();
+  // A real 0xFF byte peeks as 255, the end as -1: the two are told apart.
+  EXPECT_EQ(s.PeekChar(), 0xFF);
+  char c;
+  EXPECT_TRUE(s.GetChar(c));
+  EXPECT_EQ(static_cast<unsigned char>(c), 0xFF);
+  EXPECT_TRUE(s.Good());
+  EXPECT_TRUE(s.GetChar(c));
+  EXPECT_EQ(c, 'z');
+  EXPECT_EQ(s.PeekChar(), -1);
+  EXPECT_FALSE(s.GetChar(c));
+  EXPECT_EQ(static_cast<unsigned char>(c), 0xFF);
+  EXPECT_TRUE(s.EndOfFile());
+  EXPECT_EQ(s.Status(), 2);
+}
+
+TEST_F(PPDStreamTest, LineEndsAndResults) {
+  const std::string longLine(300, 'x');
+  struct Case {
+    std::string input;
+    std::vector<LineResult> lines;
+  } cases[] = {
+      {"abc\ndef\n", {{"abc", true}, {"def", true}}},
+      // CR LF gives an empty line after each line.
+      {"abc\r\ndef\r\n", {{"abc", true}, {"", true}, {"def", true}, {"", true}}},
+      {"abc\rdef\r", {{"abc", true}, {"def", true}}},
+      // The last line without a line end comes with false.
+      {"abc\ndef", {{"abc", true}, {"def", false}}},
+      // 255 bytes, false; the rest is the next line.
+      {longLine + "\n", {{std::string(255, 'x'), false}, {std::string(45, 'x'), true}}},
+      {std::string(255, 'y') + "\n", {{std::string(255, 'y'), false}, {"", true}}},
+      // A 0xFF byte ends the line (false) and is consumed.
+      {"ab\xFF"
+       "cd\n",
+       {{"ab", false}, {"cd", true}}},
+      // NUL bytes stay in the line.
+      {std::string("a\0b\n", 4), {{std::string("a\0b", 3), true}}},
+  };
+  for (const Case& c : cases) {
+    StringStream s(c.input);
+    std::vector<LineResult> got = ReadAllLines(s);
+    ASSERT_EQ(got.size(), c.lines.size()) << c.input.substr(0, 20);
+    for (size_t i = 0; i < got.size(); ++i) {
+      EXPECT_EQ(got[i].text, c.lines[i].text) << "line " << i << " of " << c.input.substr(0, 20);
+      EXPECT_EQ(got[i].whole, c.lines[i].whole) << "line " << i << " of " << c.input.substr(0, 20);
+    }
+    EXPECT_TRUE(s.EndOfFile());
+  }
+}
+
+TEST_F(PPDStreamTest, CutLineIsReported) {
+  StringStream s(std::string(260, 'q') + "\n");
+  char line[kPPDLineBufferSize];
+  EXPECT_FALSE(s.GetLine(line));
+  EXPECT_TRUE(s.LastLineCut());
+  EXPECT_TRUE(s.Good());
+  EXPECT_TRUE(s.GetLine(line));
+  EXPECT_FALSE(s.LastLineCut());
+  EXPECT_STREQ(line, "qqqqq");
+}
+
+TEST_F(PPDStreamTest, FFByteIsLogged) {
+  LogCapture log;
+  SetLogPause(false);
+  StringStream s("ab\xFF\n");
+  char line[kPPDLineBufferSize];
+  EXPECT_FALSE(s.GetLine(line));
+  ASSERT_EQ(log.Lines().size(), 1u);
+  EXPECT_EQ(log.Lines()[0], "myNSLog msg 'PPDStream::GetLine theChar == EOF, i 2 \n'");
+}
+
+TEST_F(PPDStreamTest, EndMarkerLatchesEveryStreamUntilCleared) {
+  LogCapture log;
+  SetLogPause(false);
+  StringStream first("*% End of PPD file\n*After: \"x\"\n");
+  char line[kPPDLineBufferSize];
+  EXPECT_TRUE(first.GetLine(line));
+  EXPECT_STREQ(line, "");
+  EXPECT_TRUE(gVectorWorksFix);
+  EXPECT_FALSE(first.GetLine(line));
+  EXPECT_STREQ(line, "");
+  // The latch is process-wide: a new stream yields nothing either, and says
+  // it has ended so that loops over it stop.
+  StringStream second("*Other\n");
+  EXPECT_FALSE(second.GetLine(line));
+  EXPECT_STREQ(line, "");
+  EXPECT_TRUE(second.EndOfFile());
+  ASSERT_EQ(log.Lines().size(), 3u);
+  EXPECT_EQ(log.Lines()[0], "myNSLog msg '*% End of PPD file'");
+  EXPECT_EQ(log.Lines()[1], "myNSLog msg 'FIT208051'");
+
+  ClearEndOfPPDLatch();
+  StringStream third("*Other\n");
+  EXPECT_TRUE(third.GetLine(line));
+  EXPECT_STREQ(line, "*Other");
+}
+
+TEST_F(PPDStreamTest, EndMarkerRules) {
+  char line[kPPDLineBufferSize];
+  // The marker followed by more text on the line still latches.
+  {
+    StringStream s("*% End of PPD file (c) Tavro\n");
+    EXPECT_TRUE(s.GetLine(line));
+    EXPECT_STREQ(line, "");
+    EXPECT_TRUE(gVectorWorksFix);
+    ClearEndOfPPDLatch();
+  }
+  // A line cut at 255 bytes is not tested for the marker.
+  {
+    StringStream s("*% End of PPD file" + std::string(280, ' ') + "\n");
+    EXPECT_FALSE(s.GetLine(line));
+    EXPECT_FALSE(gVectorWorksFix);
+  }
+  // Text that merely contains it, or a shorter prefix, does not latch.
+  for (const char* text : {" *% End of PPD file\n", "*% End of PPD fil\n", "*%End of PPD file\n"}) {
+    StringStream s(text);
+    EXPECT_TRUE(s.GetLine(line));
+    EXPECT_FALSE(gVectorWorksFix) << text;
+  }
+}
+
+}  // namespace
