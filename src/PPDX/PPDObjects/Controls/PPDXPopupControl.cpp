@@ -517,7 +517,7 @@ const _PopupItem* PPDXPopupControl::StoredChoice(Settings& settings, int id,
   if (ReadStoreInt64(settings, kPopupSelectionTag, id, position) != kSettingsNoErr)
     return lastSelected;
   const _PopupItem* item = ItemAtPosition(position);
-  return item && item->selected ? item : lastSelected;
+  return item && item->selected && item->Keyword() ? item : lastSelected;
 }
 
 _PopupItem* PPDXPopupControl::SelectionItem() const {

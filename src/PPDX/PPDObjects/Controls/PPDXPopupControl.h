@@ -94,8 +94,8 @@ class PPDXPopupControl : public PPDXControl {
   _PopupItem* FindItem(const char* option) const;
   _PopupItem* SelectionItem() const;
   _PopupItem* ItemAtPosition(int64_t position) const;  // 0-based; null outside
-  // After a read: the stored last choice when it is still selected, else the
-  // last selected item in menu order.
+  // After a read: the stored last choice when it is still selected and has a
+  // keyword to select it by, else the last selected item in menu order.
   const _PopupItem* StoredChoice(Settings& settings, int id, const _PopupItem* lastSelected) const;
   void DestroyItems();
   void ReportOption(const char* option) { UpdateKVCache(Keyword(), option); }

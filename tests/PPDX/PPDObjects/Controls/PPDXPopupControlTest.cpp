@@ -394,3 +394,38 @@ TEST(PPDXPopupFreeFunctions, IterationAndNullSafety) {
   SetPopupValue(none, 1);
   EXPECT_EQ(GetPopupDefaultValue(none), 0);
 }
+
+TEST(PPDXPopupStore, StoredLastChoiceWithoutKeywordFallsBackToTheLastSelected) {
+  // A damaged store: the saved last choice (item 1) has lost its keyword.
+  Settings settings;
+  const int64_t count = 3, choice = 1;
+  const int32_t on = 1;
+  settings.Add(kPopupItemCountTag, 5001, &count, 8);
+  settings.Add(kPopupSelectionTag, 5001, &choice, 8);
+  settings.Add(kPopupItemKeywordTag, 500100, "A", 1);
+  settings.Add(kPopupItemKeywordTag, 500102, "C", 1);
+  for (int id : {500100, 500101, 500102}) settings.Add(kPopupItemSelectedTag, id, &on, 4);
+  settings.Add(kPopupMultiSelectTag, 5001, &on, 4);
+  PPDXPopupControl back(settings, 5001, nullptr);
+  EXPECT_EQ(back.CopyCurrentControlValueString(), CFSTR("C"));
+
+  Settings again;
+  ASSERT_EQ(back.Save(again, 5001), 0);
+  PPDXPopupControl twice(again, 5001, nullptr);
+  EXPECT_EQ(twice.CopyCurrentControlValueString(), CFSTR("C"));
+  EXPECT_EQ(PostScriptOf(twice), PostScriptOf(back));
+}
+
+TEST(PPDXPopupStore, PickManyKeepsWhichItemWasChosenLast) {
+  auto menu = MakeMenu("*Finishing", Items({"A", "B", "C"}), nullptr, true);
+  menu->SetKeywordSelect("C", true);
+  menu->SetKeywordSelect("A", true);
+  Settings settings;
+  ASSERT_EQ(menu->Save(settings, 5001), 0);
+  PPDXPopupControl back(settings, 5001, nullptr);
+  EXPECT_EQ(Selected(back), "AC");
+  EXPECT_EQ(PostScriptOf(back), Feature("*Finishing", "A")) << "not C, the last in menu order";
+  back.SetKeywordSelect("C", true);
+  EXPECT_EQ(back.Restore(settings, 5001), 0);
+  EXPECT_EQ(PostScriptOf(back), Feature("*Finishing", "A"));
+}
