@@ -17,6 +17,11 @@
 #include "PPDX/PPDObjects/Controls/DataStream.h"
 #include "PPDX/PPDObjects/Controls/PPDXBooleanControl.h"
 #include "PPDX/PPDObjects/Controls/PPDXPopupControl.h"
+// Numeric controls and the job note:
+#include "PPDX/PPDObjects/Controls/PPDXFloatRangeControl.h"
+#include "PPDX/PPDObjects/Controls/PPDXJobNote.h"
+#include "PPDX/PPDObjects/Controls/PPDXRangeControl.h"
+#include "PPDX/PPDObjects/Controls/SettingsStrings.h"
 #include "PPDX/PPDObjects/Controls/Settings.h"
 
 namespace {
@@ -35,6 +40,18 @@ const Constructor kConstructors[] = {
     },
     [](Settings& s, int id) -> std::unique_ptr<PPDXControl> {
       return std::make_unique<PPDXPopupControl>(s, id, nullptr);
+    },
+    // Numeric controls and the job note (the note takes the document's
+    // language-encoding text, as the model's rebuild hands it over).
+    [](Settings& s, int id) -> std::unique_ptr<PPDXControl> {
+      return std::make_unique<PPDXRangeControl>(s, id);
+    },
+    [](Settings& s, int id) -> std::unique_ptr<PPDXControl> {
+      return std::make_unique<PPDXFloatRangeControl>(s, id);
+    },
+    [](Settings& s, int id) -> std::unique_ptr<PPDXControl> {
+      std::unique_ptr<CString> language = GetSettingsString(s, 1000, 1007);
+      return std::make_unique<PPDXJobNote>(s, id, language.get());
     },
 };
 
