@@ -381,7 +381,7 @@ int TableOp(int op) {
 
 int RunCipher(int decrypt, const unsigned char key[32], const void* in, unsigned length,
               void* out) {
-  if (key == nullptr || in == nullptr || out == nullptr) return -1;
+  if (key == nullptr || (length > 0 && (in == nullptr || out == nullptr))) return -1;
   if (length % 16 != 0 || length > unsigned(INT_MAX / 8)) return -1;
   keyInstance ki;
   cipherInstance ci;

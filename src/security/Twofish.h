@@ -80,5 +80,6 @@ int ParseHexDword(int bits, const char* srcTxt, uint32_t* d, char* dstTxt);
 int TableOp(int op);
 
 // Twofish with a raw 256-bit key in ECB mode over `length` bytes (a multiple
-// of 16). 0 when all bytes were processed, -1 otherwise (nothing written).
+// of 16). 0 when all bytes were processed (none for length 0), -1 otherwise
+// (nothing written).
 int RunCipher(int decrypt, const unsigned char key[32], const void* in, unsigned length, void* out);

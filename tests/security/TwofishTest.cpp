@@ -166,6 +166,7 @@ TEST(Twofish, RunCipherRefusesPartialBlocks) {
   }
   EXPECT_EQ(RunCipher(0, key.data(), in, 48, out), 0);
   EXPECT_EQ(RunCipher(0, key.data(), in, 0, out), 0);  // nothing to do is all done
+  EXPECT_EQ(RunCipher(1, key.data(), nullptr, 0, nullptr), 0);
   EXPECT_EQ(RunCipher(0, nullptr, in, 16, out), -1);
   EXPECT_EQ(RunCipher(0, key.data(), nullptr, 16, out), -1);
   // In place.
