@@ -1,0 +1,14 @@
+// The PPD inspection behind the tavro-inspect tool: opens a PPD, prints its
+// identity, whether its PC file name is served and its errors, and answers an
+// exit code. Kept in the library so that tests drive it directly.
+#pragma once
+
+#include <ostream>
+
+// Exit codes.
+constexpr int kInspectOK = 0;          // a valid PPD the panel would take
+constexpr int kInspectRefused = 1;     // not a valid PPD, not served, or no controller version
+constexpr int kInspectUsageError = 2;  // bad arguments, or the file cannot be read
+
+// argv[0] is the program name. Output to out, diagnostics to err.
+int RunPPDInspect(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
