@@ -4,7 +4,6 @@
 #include <new>
 #include <string>
 
-#include "PPDX/PPDX.h"
 #include "TextConverter/DehexBufferFill.h"
 #include "TextConverter/ppdStringConvert.h"
 #include "platform/Log.h"
@@ -34,13 +33,9 @@ TextEncoding TextConverter::LanguageStringToEncoding(const char* name) {
   return kTextEncodingUnknown;
 }
 
-TextConverter::TextConverter(const PPDX* ppd) {
-  Init(ppd ? ppd->LanguageEncoding() : nullptr, ppd ? ppd->LanguageVersion() : nullptr,
-       GetCurrentEncoding());
-}
-
-TextConverter::TextConverter(const PPDX* ppd, TextEncoding target) {
-  Init(ppd ? ppd->LanguageEncoding() : nullptr, ppd ? ppd->LanguageVersion() : nullptr, target);
+TextConverter::TextConverter(const char* languageEncoding, const char* languageVersion,
+                             TextEncoding target) {
+  Init(languageEncoding, languageVersion, target);
 }
 
 TextConverter::TextConverter(TextEncoding source, TextEncoding target)
@@ -66,10 +61,6 @@ void TextConverter::MakeContext() {
   context_.reset(new (std::nothrow) TextConversion(source_, target_));
   valid_ = context_ && context_->Valid();
   if (!valid_) context_.reset();
-}
-
-TextEncoding TextConverter::GetPPDEncoding(const PPDX* ppd) {
-  return LanguageStringToEncoding(ppd ? ppd->LanguageEncoding() : nullptr);
 }
 
 TextEncoding TextConverter::GetCurrentEncoding() {

@@ -19,9 +19,14 @@ class TextConverter {
   explicit TextConverter(const PPDX* ppd);
   TextConverter(const PPDX* ppd, TextEncoding target);
   TextConverter(TextEncoding source, TextEncoding target);
+  // From the texts of *LanguageEncoding and *LanguageVersion (either may be null).
+  TextConverter(const char* languageEncoding, const char* languageVersion, TextEncoding target);
   virtual ~TextConverter();
   TextConverter(const TextConverter&) = delete;
   TextConverter& operator=(const TextConverter&) = delete;
+
+  // The constructors and GetPPDEncoding that take a document are defined with
+  // the document (PPDX/TextConverterPPDX.cpp), so this archive does not need it.
 
   // The encoding value of a *LanguageEncoding name (exact comparison);
   // kTextEncodingUnknown for anything else or null.

@@ -37,6 +37,8 @@ TEST_F(TextConverterTest, FromDocument) {
   TextConverter toUTF8(&latin, kTextEncodingUTF8);
   EXPECT_EQ(toUTF8.GetOutputEncoding(), kTextEncodingUTF8);
   EXPECT_EQ(TextConverter::GetPPDEncoding(&latin), kTextEncodingISOLatin1);
+  EXPECT_EQ(TextConverter::GetPPDEncoding(nullptr), kTextEncodingUnknown);
+  EXPECT_FALSE(TextConverter(static_cast<const PPDX*>(nullptr)).ValidConverter());
   LanguagePPD unknown("English", "EBCDIC");
   EXPECT_FALSE(TextConverter(&unknown).ValidConverter());
   LanguagePPD noEncoding("English", nullptr);

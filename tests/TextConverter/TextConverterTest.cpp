@@ -40,7 +40,6 @@ TEST_F(TextConverterTest, EncodingNames) {
     EXPECT_EQ(TextConverter::LanguageStringToEncoding(c.name), c.value) << c.name;
   }
   EXPECT_EQ(TextConverter::LanguageStringToEncoding(nullptr), 65535u);
-  EXPECT_EQ(TextConverter::GetPPDEncoding(nullptr), kTextEncodingUnknown);
   EXPECT_EQ(TextConverter::GetCurrentEncoding(), kTextEncodingMacRoman);
 }
 
@@ -53,8 +52,12 @@ TEST_F(TextConverterTest, ConstructionAndValidity) {
   EXPECT_FALSE(noSource.ValidConverter());
   TextConverter noTarget(kTextEncodingISOLatin1, kTextEncodingUnknown);
   EXPECT_FALSE(noTarget.ValidConverter());
-  TextConverter nullDoc(static_cast<const PPDX*>(nullptr));
-  EXPECT_FALSE(nullDoc.ValidConverter());
+  // From the language texts, as the job notes make theirs.
+  TextConverter named("JIS83-RKSJ", "Japanese", kTextEncodingMacRoman);
+  EXPECT_TRUE(named.ValidConverter());
+  EXPECT_EQ(named.GetSourceEncoding(), kTextEncodingShiftJIS);
+  EXPECT_STREQ(named.LanguageVersion(), "Japanese");
+  EXPECT_FALSE(TextConverter(nullptr, nullptr, kTextEncodingMacRoman).ValidConverter());
   // An invalid converter leaves the text alone and answers the last status.
   char text[] = "caf\xE9";
   EXPECT_EQ(noSource.Convert(text, sizeof text), kTECNoError);
