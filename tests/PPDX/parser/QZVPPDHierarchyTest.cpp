@@ -127,6 +127,13 @@ INSTANTIATE_TEST_SUITE_P(Hosts, HostRuleTest,
                                            HostCase{"net.nemetschek.VectorWorks", 1},
                                            HostCase{"com.apple.TextEdit", 2}));
 
+TEST_F(ParserTest, ServerDataLinesAreSkippedAndInjectionLinesCollected) {
+  QZVPPD document(ParserFixture("server-data-and-dmt.ppd"), kParseOrphansAndHidden);
+  EXPECT_EQ(document.DMTInjectionText(),
+            "*DMT_Injection: \"first\"\n*% comment naming *DMT_Injection\n");
+  EXPECT_EQ(document.GetProperties()->Count(), 1);
+}
+
 TEST_F(ParserTest, DisplayOptionsAreOneClassWideValue) {
   QZVPPD::Options(kDisplayVisibleWithParent);
   QZVPPD::IncludeOrphans();
