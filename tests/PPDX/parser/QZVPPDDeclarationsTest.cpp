@@ -42,6 +42,12 @@ TEST_F(DeclarationTest, EveryFormReadsWithoutError) {
   EXPECT_TRUE(document_.IsValidPPD());
 }
 
+TEST_F(DeclarationTest, VendorVersionsRunToTheLineEndAndTheMacVersionWins) {
+  EXPECT_STREQ(document_.QZFileVersion(), "7.1");
+  EXPECT_STREQ(document_.QZMacVersion(), "2.0 Mac");
+  EXPECT_STREQ(document_.QZVersionString(), "2.0 Mac");  // a later plain version is ignored
+}
+
 TEST_F(DeclarationTest, PickManyBlockWithTheVendorOpenAndCloseKeywords) {
   auto* many = dynamic_cast<PPDXPopupControl*>(Control(document_, "*QZMany"));
   ASSERT_NE(many, nullptr);
