@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <typeinfo>
 
@@ -57,6 +58,19 @@ constexpr const char* kServerDataKeywords[] = {
     "QZDriverPreference",
     "QZServerValFrmDict",
 };
+
+// True when the file's first line ends with CR LF.
+bool UsesCRLFLineEnds(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  char bytes[512];
+  in.read(bytes, sizeof(bytes));
+  const std::streamsize count = in.gcount();
+  for (std::streamsize i = 0; i < count; ++i) {
+    if (bytes[i] == '\n') return false;
+    if (bytes[i] == '\r') return i + 1 < count && bytes[i + 1] == '\n';
+  }
+  return false;
+}
 
 bool IsServerDataKeyword(const char* keyword) {
   for (const char* name : kServerDataKeywords) {
@@ -154,6 +168,7 @@ void QZVPPD::Parse() {
     return;
   }
   SetCurrentStream(&stream);
+  crlfLineEnds_ = UsesCRLFLineEnds(GetPPDFile()->path());
 
   PPDXErrorObj* error = nullptr;
   if (TestPPDFile(stream)) {
@@ -212,7 +227,10 @@ bool QZVPPD::ReadNextLine(char* buffer) {
   PPDStream* stream = CurrentStream();
   buffer[0] = '\0';
   if (!stream) return false;
-  const bool whole = stream->GetLine(buffer);
+  bool whole = stream->GetLine(buffer);
+  // With CR LF line ends every line is followed by an empty one; a
+  // declaration that reads "the next line" must not stop at it.
+  if (crlfLineEnds_ && whole && stream->LastLineLength() == 0) whole = stream->GetLine(buffer);
   // A line cut at its size limit or ended by a stray 0xFF byte is still a
   // line; only the end of the data (or of the PPD) ends the reading.
   return whole || stream->LastLineLength() > 0 || stream->Good();

@@ -254,6 +254,7 @@ class QZVPPD : public PPDX {
   std::vector<std::unique_ptr<PPDXProperty>> ownedProperties_;
   std::vector<GroupName> groupNames_;
   std::vector<CString> shortcutNames_;
+  bool crlfLineEnds_ = false;  // the PPD being parsed ends its lines with CR LF
   bool inInstallableOptions_ = false;
   PPDXRollDown* installableOptions_ = nullptr;
   CString fileVersion_;

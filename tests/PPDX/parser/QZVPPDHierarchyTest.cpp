@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,8 @@
 #include "PPDX/PPDObjects/PPDXProperty.h"
 #include "PPDX/PPDObjects/PPDXRollDown.h"
 #include "PPDX/PPDObjects/PPDXScrollPane.h"
+#include "PPDX/PPDObjects/PPDXShortcuts.h"
+#include "PPDX/PPDXTestSupport.h"
 #include "ParserTestSupport.h"
 #include "platform/HostApplication.h"
 
@@ -126,6 +130,54 @@ INSTANTIATE_TEST_SUITE_P(Hosts, HostRuleTest,
                                            HostCase{"com.adobe.indesign", 1},
                                            HostCase{"net.nemetschek.VectorWorks", 1},
                                            HostCase{"com.apple.TextEdit", 2}));
+
+std::string ReadFixture(const char* name) {
+  std::ifstream in(ParserFixture(name), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST_F(ParserTest, LineEndsDoNotChangeTheModel) {
+  std::string crlf;
+  for (char c : ReadFixture("hierarchy.ppd")) {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
+  }
+  ScratchFile file(crlf);
+  QZVPPD document(file.path(), kParseOrphansAndHidden);
+  EXPECT_EQ(ErrorsOf(document), std::vector<ParsedError>{});
+  EXPECT_NE(Control(document, "*QZSecret"), nullptr);
+  EXPECT_EQ(Control(document, "*QZSecret")->GetParent(), Group(document, "FPHidden"));
+
+  std::string sample;
+  {
+    std::ifstream in(SamplePPD(), std::ios::binary);
+    for (char c : std::string(std::istreambuf_iterator<char>(in), {})) {
+      if (c == '\n') sample += '\r';
+      sample += c;
+    }
+  }
+  ScratchFile sampleCRLF(sample);
+  QZVPPD lf(SamplePPD(), kParseOrphansAndHidden);
+  ClearEndOfPPDLatch();  // the sample ends with the end-of-PPD line
+  QZVPPD crlfSample(sampleCRLF.path(), kParseOrphansAndHidden);
+  EXPECT_EQ(ErrorsOf(crlfSample), ErrorsOf(lf));
+  EXPECT_TRUE(crlfSample == lf);
+}
+
+TEST_F(ParserTest, TheLastLineCountsWithoutItsLineEnd) {
+  ScratchFile file(
+      "*PPD-Adobe: \"4.3\"\n*%QZVPropPage PPFirst/First: True\n"
+      "*%QZVPropPage PPLast/Last: True");
+  QZVPPD document(file.path(), kParseNoOptions);
+  EXPECT_NE(Property(document, "PPLast"), nullptr);
+}
+
+TEST_F(ParserTest, AShortcutToAMissingControlIsLeftOut) {
+  QZVPPD document(ParserFixture("shortcut-missing-control.ppd"), kParseNoOptions);
+  ASSERT_NE(document.GetShortcuts(), nullptr);
+  EXPECT_EQ(document.GetShortcuts()->Count(), 1);
+  EXPECT_EQ(document.GetShortcuts()->First(), Control(document, "*QZGood"));
+}
 
 TEST_F(ParserTest, ServerDataLinesAreSkippedAndInjectionLinesCollected) {
   QZVPPD document(ParserFixture("server-data-and-dmt.ppd"), kParseOrphansAndHidden);
