@@ -57,6 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"flags-blank-line.ppd", kParseNoOptions, {}},
         ErrorCase{
             "group-no-keyword.ppd", kParseNoOptions, {{PPDErr_GroupParsing, "*QZBad", false}}},
+        ErrorCase{"group-other-keyword.ppd", kParseNoOptions, {}},
         ErrorCase{"group-unknown-declaration.ppd",
                   kParseNoOptions,
                   {{PPDErr_GroupParsing, "*QZBad", false}}},
@@ -143,6 +144,12 @@ TEST_F(ParserTest, AFatalDeclarationErrorStopsTheLoopButKeepsTheModelBuiltSoFar)
   EXPECT_NE(Control(document, "*QZGood"), nullptr);
   EXPECT_EQ(Control(document, "*QZBad"), nullptr);
   EXPECT_EQ(document.GetProperties()->Count(), 1);  // "PPNeverRead" comes after the fault
+}
+
+TEST_F(ParserTest, AGroupLineForAnotherKeywordDropsTheDeclaration) {
+  QZVPPD document(ParserFixture("group-other-keyword.ppd"), kParseOrphansAndHidden);
+  EXPECT_EQ(Control(document, "*QZMine"), nullptr);
+  EXPECT_EQ(Control(document, "*QZTheirs"), nullptr);
 }
 
 TEST_F(ParserTest, WithAllErrorsFatalTheFirstErrorStopsTheDocument) {
