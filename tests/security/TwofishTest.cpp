@@ -22,7 +22,7 @@ std::vector<uint8_t> EcbEncrypt(const std::vector<uint8_t>& key, const std::vect
 
 }  // namespace
 
-// Known answers of the Twofish specification for 256-bit keys.
+// Published Twofish known answers for 256-bit keys.
 TEST(Twofish, KnownAnswers256) {
   struct Case {
     const char *key, *plain, *cipher;
@@ -51,7 +51,7 @@ TEST(Twofish, KnownAnswers256) {
   }
 }
 
-// The iterated table of the specification's 256-bit known-answer file: each
+// The iterated table of the published 256-bit known-answer file: each
 // plain text is the previous cipher text, each key the cipher text before that
 // followed by the first half of the previous key.
 TEST(Twofish, IteratedKnownAnswers256) {
@@ -71,7 +71,7 @@ TEST(Twofish, IteratedKnownAnswers256) {
   EXPECT_EQ(seen[48], "37fe26ff1cf66175f5ddf4c33b97a205");
 }
 
-// 128-bit and 192-bit zero-key answers of the same specification.
+// 128-bit and 192-bit zero-key answers of the same publication.
 TEST(Twofish, KnownAnswersShorterKeys) {
   struct Case {
     int bits;
