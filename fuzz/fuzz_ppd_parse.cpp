@@ -11,7 +11,6 @@
 
 #include "PPDX/QZVPPD.h"
 
-#if QZVPPD_MODEL_COLLECTIONS
 #include "PPDX/PPDObjects/Controls/Settings.h"
 #include "PPDX/PPDStream.h"
 #include "platform/Log.h"
@@ -32,10 +31,7 @@ struct RemoveInput {
 } gRemoveInput;
 }  // namespace
 
-#endif
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-#if QZVPPD_MODEL_COLLECTIONS
   static const bool quiet = (SetLogPause(false), true);
   (void)quiet;
   const std::filesystem::path& path = InputPath();
@@ -57,9 +53,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   ClearEndOfPPDLatch();
-#else
-  (void)data;
-  (void)size;
-#endif
   return 0;
 }

@@ -1,7 +1,5 @@
 #include "PPDX/QZVPPD.h"
 
-#if QZVPPD_MODEL_COLLECTIONS
-
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -633,5 +631,3 @@ void QZVPPD::GetPPDFileName(char* name) const {
   name[0] = '\0';
   if (GetPPDFile()) GetPPDFile()->getFileName(name);
 }
-
-#endif  // QZVPPD_MODEL_COLLECTIONS

@@ -18,28 +18,6 @@
 #include "foundation/PointerList.h"
 #include "platform/CFString.h"
 
-// The model collections (controls, groups, properties, shortcuts) arrive
-// separately; until all their headers exist the parser's code is left out of
-// the build, so that the archive keeps building.
-#if __has_include("PPDX/PPDObjects/Controls/PPDXControls.h") &&                  \
-                  __has_include(                                                 \
-                      "PPDX/PPDObjects/PPDXGroup.h") &&                          \
-                      __has_include(                                             \
-                          "PPDX/PPDObjects/PPDXGroups.h") &&                     \
-                          __has_include(                                         \
-                              "PPDX/PPDObjects/PPDXRollDown.h") &&               \
-                              __has_include(                                     \
-                                  "PPDX/PPDObjects/PPDXScrollPane.h") &&         \
-                                  __has_include(                                 \
-                                      "PPDX/PPDObjects/PPDXProperty.h") &&       \
-                                      __has_include(                             \
-                                          "PPDX/PPDObjects/PPDXProperties.h") && \
-                                          __has_include("PPDX/PPDObjects/PPDXShortcuts.h")
-#define QZVPPD_MODEL_COLLECTIONS 1
-#else
-#define QZVPPD_MODEL_COLLECTIONS 0
-#endif
-
 class PPDStream;
 class PPDFileStream;
 class PPDXErrorObj;

@@ -3,8 +3,6 @@
 // the placing of a new control in its group.
 #include "PPDX/QZVPPD.h"
 
-#if QZVPPD_MODEL_COLLECTIONS
-
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -397,5 +395,3 @@ bool QZVPPD::PPDReconcilePopupMenu(const char* keyword, const char* translation,
   if (!popup) return false;
   return popup->Rebuild(translation, items, defaultKeyword);
 }
-
-#endif  // QZVPPD_MODEL_COLLECTIONS

@@ -2,8 +2,6 @@
 // that settle the hierarchy after parsing.
 #include "PPDX/QZVPPD.h"
 
-#if QZVPPD_MODEL_COLLECTIONS
-
 #include <cstring>
 
 #include "PPDX/PPDObjects/Controls/PPDXControl.h"
@@ -218,5 +216,3 @@ void QZVPPD::ResolveShortcuts() {
   }
   shortcuts_ = std::make_unique<PPDXShortcuts>(found);
 }
-
-#endif  // QZVPPD_MODEL_COLLECTIONS

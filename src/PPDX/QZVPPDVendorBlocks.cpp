@@ -3,8 +3,6 @@
 // accounting preferences answer nothing yet.
 #include "PPDX/QZVPPD.h"
 
-#if QZVPPD_MODEL_COLLECTIONS
-
 #include <cstring>
 
 #include "PPDX/PPDObjects/Controls/PPDXControl.h"
@@ -90,5 +88,3 @@ PPDXErrorObj* QZVPPD::ParseUIConstraint(PPDStream& line, bool required) {
   constraints_->Add(key1, option1, key2, option2, required);
   return nullptr;
 }
-
-#endif  // QZVPPD_MODEL_COLLECTIONS

@@ -1,8 +1,6 @@
 // Each control declaration form and what it builds.
 #include "PPDX/QZVPPD.h"
 
-#if QZVPPD_MODEL_COLLECTIONS
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -191,5 +189,3 @@ TEST_F(ParserTest, PopupsMadeByACallerJoinTheModel) {
 }
 
 }  // namespace
-
-#endif  // QZVPPD_MODEL_COLLECTIONS

@@ -1,8 +1,6 @@
 // Every error the parser raises, each shown by a small fixture.
 #include "PPDX/QZVPPD.h"
 
-#if QZVPPD_MODEL_COLLECTIONS
-
 #include <gtest/gtest.h>
 
 #include <set>
@@ -167,5 +165,3 @@ TEST_F(ParserTest, ADocumentWithoutPPDFileHasOnlyTheEmptinessErrors) {
 }
 
 }  // namespace
-
-#endif  // QZVPPD_MODEL_COLLECTIONS

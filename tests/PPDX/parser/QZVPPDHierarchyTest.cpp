@@ -2,8 +2,6 @@
 // class-wide options.
 #include "PPDX/QZVPPD.h"
 
-#if QZVPPD_MODEL_COLLECTIONS
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -215,5 +213,3 @@ TEST_F(ParserTest, ParsingLeavesTheDisplayOptionsAsTheyWere) {
 }
 
 }  // namespace
-
-#endif  // QZVPPD_MODEL_COLLECTIONS

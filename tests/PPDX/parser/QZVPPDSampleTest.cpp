@@ -2,8 +2,6 @@
 // constraint test with the print-size rule, and the saved-settings round trip.
 #include "PPDX/QZVPPD.h"
 
-#if QZVPPD_MODEL_COLLECTIONS
-
 #include <gtest/gtest.h>
 
 #include <map>
@@ -234,5 +232,3 @@ TEST_F(SampleTest, SaveRebuildAndRestoreGiveTheSameModelAndValues) {
 }
 
 }  // namespace
-
-#endif  // QZVPPD_MODEL_COLLECTIONS
