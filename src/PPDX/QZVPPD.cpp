@@ -174,11 +174,19 @@ void QZVPPD::Parse() {
     char line[kPPDLineBufferSize];
     char keyword[kPPDLineBufferSize];
     for (;;) {
-      const bool whole = stream.GetLine(line);
-      const size_t length = stream.LastLineLength();
-      // A line without its line end is still parsed (the file's last line, a
-      // line cut at its size limit); nothing more comes once the data ends.
-      if (!whole && length == 0 && !stream.Good()) break;
+      size_t length = 0;
+      // A stand-alone job note reads one line ahead; a line it did not use
+      // is the next line of the loop.
+      if (TakeLookAheadLine(line)) {
+        length = std::strlen(line);
+      } else {
+        const bool whole = stream.GetLine(line);
+        length = stream.LastLineLength();
+        // A line without its line end is still parsed (the file's last line,
+        // a line cut at its size limit); nothing more comes once the data
+        // ends.
+        if (!whole && length == 0 && !stream.Good()) break;
+      }
       if (length != 0) {
         PPDStream lineStream(line, static_cast<long>(length));
         keyword[0] = '\0';

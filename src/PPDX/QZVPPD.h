@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -103,6 +104,12 @@ class QZVPPD : public PPDX {
   const char* QZMacVersion() const { return macVersion_.Buffer(); }
   // Every line that carried "*DMT_Injection", each followed by a line feed.
   const std::string& DMTInjectionText() const { return dmtInjection_; }
+  // The value of the injected "*DMT_Injection" data after parsing, as 8-bit
+  // text; empty when the PPD carries none.
+  const std::string& CustomXmlData() const { return customXmlData_; }
+  // A line that a stand-alone job note looked at but did not use; the main
+  // loop parses it before reading on. False when there is none.
+  bool TakeLookAheadLine(char* buffer);
 
   bool ParseOrphans() const { return (parseOptions_ & kParseOrphans) != 0; }
   bool ParseHidden() const { return (parseOptions_ & kParseHidden) != 0; }
@@ -199,6 +206,16 @@ class QZVPPD : public PPDX {
   // The next line of the current stream; false when none could be read.
   bool ReadNextLine(char* buffer);
   std::vector<std::string> ReadFlagWords(PPDStream& line);
+  // The next line, kept for the main loop until TakeLookAheadLine.
+  bool ReadLookAheadLine(char* buffer);
+  struct PostScriptCode {
+    unsigned char* data = nullptr;  // malloc'ed until a control takes it
+    long length = 0;
+    ~PostScriptCode() { std::free(data); }
+  };
+  PPDXErrorObj* MakeJobNote(const char* keyword, const char* translation, PointerList& flags,
+                            PostScriptCode& code, const char* defaultText, long maxLength,
+                            uint32_t bits, long minLength, PPDXGroup* group);
   PPDXErrorObj* ParseVendorVersionLine(PPDStream& line, CString& into);
   PPDXErrorObj* ParseOpenGroup(PPDStream& line);
   PPDXErrorObj* ParseCloseGroup(PPDStream& line);
@@ -239,4 +256,8 @@ class QZVPPD : public PPDX {
   CString version_;
   CString macVersion_;
   std::string dmtInjection_;
+  std::string customXmlData_;
+  std::string decodedDMT_;  // no decoder for the special-option DMT block: stays empty
+  char lookAheadLine_[kPPDLineBufferSize] = {};
+  bool lookAheadPending_ = false;
 };

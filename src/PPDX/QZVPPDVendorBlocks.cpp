@@ -1,38 +1,277 @@
-// Vendor extension blocks: property pages, shortcuts, UI constraint lines and
-// the injected DMT data are read here; job notes, special options and the
-// accounting preferences answer nothing yet.
+// Vendor extension blocks: job notes, special options, shortcuts, property
+// pages, UI constraint lines, the injected DMT data and the saved accounting
+// pop-up preferences.
 #include "PPDX/QZVPPD.h"
 
+#include <cstdio>
 #include <cstring>
+#include <memory>
 
+#include "PPDX/DMTInjectionData.h"
+#include "PPDX/PPDObjects/Controls/PPDXBooleanControl.h"
 #include "PPDX/PPDObjects/Controls/PPDXControl.h"
+#include "PPDX/PPDObjects/Controls/PPDXControls.h"
+#include "PPDX/PPDObjects/Controls/PPDXJobNote.h"
+#include "PPDX/PPDObjects/Controls/PPDXPopupControl.h"
+#include "PPDX/PPDObjects/Controls/PPDXSpecialOption.h"
 #include "PPDX/PPDObjects/PPDXErrorObj.h"
+#include "PPDX/PPDObjects/PPDXGroup.h"
 #include "PPDX/PPDObjects/PPDXProperties.h"
 #include "PPDX/PPDObjects/PPDXProperty.h"
 #include "PPDX/PPDStream.h"
+#include "PPDX/PopupJnDataSource.h"
+#include "PPDX/PopupJnPrefs.h"
+#include "PPDX/QZVJobNoteFlagWords.h"
 #include "constraints/UIConstraints.h"
+#include "foundation/EncodingSwitches.h"
+#include "platform/Log.h"
 
-PPDXErrorObj* QZVPPD::ParseJobNote(PPDStream& /*line*/, const char* /*keyword*/,
-                                   PointerList& /*flags*/, PPDXGroup* /*group*/) {
+namespace {
+
+constexpr char kJobNotesGroup[] = "FPQZNotes";
+
+bool BeginsWith(const char* text, const char* prefix) {
+  return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+// A code line names the note: "*%Notes1" for the note "*Notes1".
+bool IsCodeLineFor(const char* firstToken, const char* keyword) {
+  if (std::strlen(firstToken) < 2 || !keyword || keyword[0] == '\0') return false;
+  return std::strcmp(firstToken + 2, keyword + 1) == 0;
+}
+
+void LogF(const char* format, const char* text) {
+  std::string line(std::strlen(format) + std::strlen(text) + 1, '\0');
+  std::snprintf(line.data(), line.size(), format, text);
+  myNSLogC(line.c_str());
+}
+
+}  // namespace
+
+bool QZVPPD::ReadLookAheadLine(char* buffer) {
+  if (lookAheadPending_) {
+    std::memcpy(buffer, lookAheadLine_, kPPDLineBufferSize);
+    return true;
+  }
+  if (!ReadNextLine(lookAheadLine_)) return false;
+  lookAheadPending_ = true;
+  std::memcpy(buffer, lookAheadLine_, kPPDLineBufferSize);
+  return true;
+}
+
+bool QZVPPD::TakeLookAheadLine(char* buffer) {
+  if (!lookAheadPending_) return false;
+  std::memcpy(buffer, lookAheadLine_, kPPDLineBufferSize);
+  lookAheadPending_ = false;
+  return true;
+}
+
+PPDXErrorObj* QZVPPD::MakeJobNote(const char* keyword, const char* translation, PointerList& flags,
+                                  PostScriptCode& code, const char* defaultText, long maxLength,
+                                  uint32_t bits, long minLength, PPDXGroup* group) {
+  const CString language(LanguageEncoding());
+  auto note = std::make_unique<PPDXJobNote>(
+      keyword, ConvertText(translation), flags, code.data, code.length,
+      new CString(defaultText ? defaultText : ""), &language, true, maxLength, bits, minLength);
+  code.data = nullptr;
+  code.length = 0;
+  if (!group) group = FindAndCreateParent(kJobNotesGroup);
+  SetupControl(group, note.release(), false);
   return nullptr;
 }
 
-PPDXErrorObj* QZVPPD::ParseJobNote(PPDStream& /*line*/) {
-  return nullptr;
+PPDXErrorObj* QZVPPD::ParseJobNote(PPDStream& line, const char* keyword, PointerList& flags,
+                                   PPDXGroup* group) {
+  char option[kPPDLineBufferSize] = {};
+  char translation[kPPDLineBufferSize] = {};
+  char length[kPPDLineBufferSize] = {};
+  line.SkipWhiteSpace();
+  if (!NextToken(line, option, kOptionKeywordDelimiters, true) || !keyword ||
+      std::strcmp(option, keyword) != 0) {
+    return new PPDXErrorObj(PPDErr_JobNoteParsing, option, false);
+  }
+  if (!NextToken(line, translation, kTranslationStringDelimiters, false)) return nullptr;
+  if (!NextToken(line, length, kFlagKeywordDelimiters, true)) return nullptr;
+  const long maxLength = std::atol(length);
+  const JobNoteFlagWords words = ReadJobNoteFlagWords(ReadFlagWords(line), GetExtensions(), true);
+  if (words.unsupported) return new PPDXErrorObj(PPDErr_UnsupportedJobNoteFlag, keyword, false);
+
+  PostScriptCode code;
+  std::string defaultText;
+  char next[kPPDLineBufferSize];
+  // The default line, then (after a non-empty default) the code line; a code
+  // line may also come first. Lines read here are consumed whatever they hold.
+  for (int read = 0; read < 2 && ReadNextLine(next); ++read) {
+    PPDStream nextLine(next, static_cast<long>(std::strlen(next)));
+    char first[kPPDLineBufferSize] = {};
+    NextToken(nextLine, first, kMainKeywordDelimiters, true);
+    if (read == 0 && BeginsWith(first, "*%Default")) {
+      char value[kLineSizeLimit + 1] = {};
+      GetQuotedString(nextLine, value, kLineSizeLimit);
+      defaultText = value;
+      if (defaultText.empty()) break;
+      continue;
+    }
+    if (IsCodeLineFor(first, keyword)) ReadPostScriptValue(nextLine, code.data, code.length);
+    break;
+  }
+  return MakeJobNote(keyword, translation, flags, code, defaultText.c_str(), maxLength, words.bits,
+                     words.minLength, group);
 }
 
-PPDXErrorObj* QZVPPD::ParseSpecialOption(PPDStream& /*line*/) {
-  return nullptr;
+PPDXErrorObj* QZVPPD::ParseJobNote(PPDStream& line) {
+  char option[kPPDLineBufferSize] = {};
+  char translation[kPPDLineBufferSize] = {};
+  char length[kPPDLineBufferSize] = {};
+  line.SkipWhiteSpace();
+  if (!NextToken(line, option, kOptionKeywordDelimiters, true)) {
+    return new PPDXErrorObj(PPDErr_JobNoteParsing, option, false);
+  }
+  if (!NextToken(line, translation, kTranslationStringDelimiters, false)) return nullptr;
+  if (!NextToken(line, length, kFlagKeywordDelimiters, true)) return nullptr;
+  const long maxLength = std::atol(length);
+  const JobNoteFlagWords words = ReadJobNoteFlagWords(ReadFlagWords(line), GetExtensions(), false);
+  if (words.unsupported) return new PPDXErrorObj(PPDErr_UnsupportedJobNoteFlag, option, false);
+
+  PostScriptCode code;
+  std::string defaultText;
+  char next[kPPDLineBufferSize];
+  // Each following line is only looked at; it is taken when it is the
+  // default or the code line, else it goes back to the main loop.
+  for (int read = 0; read < 2 && ReadLookAheadLine(next); ++read) {
+    PPDStream nextLine(next, static_cast<long>(std::strlen(next)));
+    char first[kPPDLineBufferSize] = {};
+    NextToken(nextLine, first, kMainKeywordDelimiters, true);
+    if (read == 0 && BeginsWith(first, "*%Default")) {
+      char value[kPPDLineBufferSize] = {};
+      nextLine.SkipWhiteSpace();
+      if (nextLine.PeekChar() == '"') {
+        char quote;
+        nextLine.GetChar(quote);
+      }
+      NextToken(nextLine, value, kFlagKeywordDelimiters, true);
+      defaultText = value;
+      TakeLookAheadLine(next);
+      continue;
+    }
+    if (IsCodeLineFor(first, option)) {
+      ReadPostScriptValue(nextLine, code.data, code.length);
+      TakeLookAheadLine(next);
+    }
+    break;
+  }
+  PointerList noFlags;
+  return MakeJobNote(option, translation, noFlags, code, defaultText.c_str(), maxLength, words.bits,
+                     0, FindAndCreateParent(kJobNotesGroup));
 }
 
-void QZVPPD::ReadCustXmlData(const std::string& /*text*/) {}
-
-void QZVPPD::ReadPUJNPrefs() {}
+PPDXErrorObj* QZVPPD::ParseSpecialOption(PPDStream& line) {
+  char keyword[kPPDLineBufferSize] = {};
+  char value[kPPDLineBufferSize] = {};
+  line.SkipWhiteSpace();
+  NextToken(line, keyword, kTranslationStringDelimiters, true);
+  NextToken(line, value, kEndofLineDelimiters, true);
+  if (std::strcmp(keyword, "*DMT_Injection") == 0) {
+    if (std::strcmp(value, "True") != 0) return nullptr;
+    ReadDMTSpecialBlock([this](std::string& text) {
+      char buffer[kPPDLineBufferSize];
+      if (!ReadNextLine(buffer)) return false;
+      text = buffer;
+      return true;
+    });
+    // The block's payload has no decoder here: nothing decoded is kept.
+    decodedDMT_.clear();
+    return nullptr;
+  }
+  if (keyword[0] == '\0') return nullptr;
+  PointerList noFlags;
+  auto option = std::make_unique<PPDXSpecialOption>(keyword, ConvertText(keyword), noFlags, value,
+                                                    nullptr, 0, true);
+  SetupControl(nullptr, option.release(), false);
+  return nullptr;
+}
 
 void QZVPPD::ParseDMTInjection(const char* text) {
   if (!text) return;
   dmtInjection_ += text;
   dmtInjection_ += '\n';
+}
+
+void QZVPPD::ReadCustXmlData(const std::string& text) {
+  if (text.empty()) return;
+  std::string xml;
+  if (!DecodeDMTInjection(text, xml)) return;
+  customXmlData_ = std::move(xml);
+}
+
+void QZVPPD::ReadPUJNPrefs() {
+  std::string text;
+  const int error = ReadPopupJnData(text);
+  if (error != 0) {
+    char message[80];
+    std::snprintf(message, sizeof message, "QZVPPD::ReadPUJNPrefs: QZPDEDataRead anErr %d", error);
+    myNSLogC(message);
+    return;
+  }
+  PopupJnPrefs prefs;
+  if (text.empty() || !ParsePopupJnData(text, prefs)) {
+    myNSLogC("There are no preferences in the accounting popup file.");
+    return;
+  }
+  gPopupJobNotesSavedEnable = prefs.enable;
+  gPopupJobNotesSavedSetting = prefs.setting;
+  gPopupJobNotesSavedShowLast = prefs.showLast;
+  {
+    char message[80];
+    std::snprintf(message, sizeof message,
+                  "QZVPPD::ReadPUJNPrefs: Enable/Setting/ShowLast '%c%c%c' ", prefs.enable,
+                  prefs.setting, prefs.showLast);
+    myNSLogC(message);
+  }
+  if (prefs.enable == '0') {
+    myNSLogC("The accounting popup feature is disabled.");
+    return;
+  }
+
+  if (auto* display = dynamic_cast<PPDXBooleanControl*>(FindControl("*QZDisplayJobTracking"))) {
+    display->SetValue(prefs.enable == '1');
+    display->SetDefaultValue(prefs.enable == '1');
+  }
+  if (auto* setting = dynamic_cast<PPDXPopupControl*>(FindControl("*QZAccountSetting"))) {
+    const long item = prefs.setting == '1' ? 1 : 2;
+    setting->SetValue(item);
+    setting->SetDefaultValue(item);
+  }
+  if (auto* showLast = dynamic_cast<PPDXBooleanControl*>(FindControl("*QZAccountShowLast"))) {
+    showLast->SetValue(prefs.showLast == '1');
+    showLast->SetDefaultValue(prefs.showLast == '1');
+  }
+
+  static const char* const kKeywordFormats[kPopupJobNoteSlots] = {
+      "QZVPPD::ReadPUJNPrefs 1 '%s' \n", "QZVPPD::ReadPUJNPrefs 2 '%s' \n",
+      "QZVPPD::ReadPUJNPrefs 3 '%s' \n", "QZVPPD::ReadPUJNPrefs 4 '%s' \n",
+      "QZVPPD::ReadPUJNPrefs 5 '%s' \n"};
+  for (int slot = 0; slot < kPopupJobNoteSlots; ++slot) {
+    PopupJobNotesNote(slot) = prefs.keywords[slot];
+    PopupJobNotesSavedNote(slot) = prefs.texts[slot];
+    LogF(kKeywordFormats[slot], prefs.keywords[slot].c_str());
+    LogF("QZVPPD::ReadPUJNPrefs   '%s' \n", prefs.texts[slot].c_str());
+  }
+
+  for (const std::unique_ptr<PPDXControl>& control : ownedControls_) {
+    auto* note = dynamic_cast<PPDXJobNote*>(control.get());
+    if (!note || !note->Keyword() || (note->Flags() & kJobNotePopupJN) == 0) continue;
+    std::string saved;
+    for (int slot = 0; slot < kPopupJobNoteSlots; ++slot) {
+      if (prefs.keywords[slot] == note->Keyword()) {
+        saved = prefs.texts[slot];
+        break;
+      }
+    }
+    const std::string converted = ConvertPopupJnText(saved, gPopupJobNotesLangIsJapanese);
+    note->SetNotes(converted.c_str());
+    note->SetDefaultNotes(converted.c_str());
+  }
 }
 
 PPDXErrorObj* QZVPPD::ParseShortcut(PPDStream& line) {
@@ -48,6 +287,7 @@ PPDXErrorObj* QZVPPD::ParseShortcut(PPDStream& line) {
 PPDXErrorObj* QZVPPD::ParsePropertyPage(PPDStream& line) {
   char name[kPPDLineBufferSize] = {};
   char translation[kPPDLineBufferSize] = {};
+  line.SkipWhiteSpace();
   if (!NextToken(line, name, kOptionKeywordDelimiters, true)) {
     return new PPDXErrorObj(PPDErr_PropPageParsing, false);
   }
