@@ -22,6 +22,7 @@
 #include "PPDX/PPDObjects/PPDXScrollPane.h"
 #include "PPDX/PPDObjects/PPDXShortcuts.h"
 #include "ParserTestSupport.h"
+#include "constraints/UIConstraints.h"
 
 namespace {
 
@@ -44,8 +45,10 @@ class SampleTest : public ParserTest {
   }
 };
 
-TEST_F(SampleTest, ParsesCleanly) {
-  EXPECT_EQ(ErrorsOf(document_), std::vector<ParsedError>{});
+TEST_F(SampleTest, OnlyTheDroppedShortcutsAreErrors) {
+  const std::vector<ParsedError> expected = {{PPDErr_BadShortcut, "*QZ_PROP_WATERMARK", false},
+                                             {PPDErr_BadShortcut, "*QZSortMode", false}};
+  EXPECT_EQ(ErrorsOf(document_), expected);
   EXPECT_TRUE(document_.IsValidPPD());
   EXPECT_STREQ(document_.QZFileVersion(), "1.0.3");
   EXPECT_STREQ(document_.QZVersionString(), "1.0");  // written in quotes
@@ -74,6 +77,18 @@ TEST_F(SampleTest, EveryFlaggedDeclarationIsAControlInItsRollDown) {
       {"*QZFinisher", "QZPPInstallableOptions"},
       {"*QZTrays", "InstallableOptions"},
       {"*QZHardDisk", "InstallableOptions"},
+      {"*Notes1", "FPQZNotes"},
+      {"*Notes2", "FPQZNotes"},
+      {"*Resume", "FPQZNotes"},
+      {"*Instruct", "FPQZNotes"},
+      {"*QZUserAuthName", "FPQZNotes"},
+      {"*QZUserAuthPwd", "FPQZNotes"},
+      {"*QZDisplayJobTracking", "FPAccounting"},
+      {"*QZAccountSetting", "FPAccounting"},
+      {"*QZAccountShowLast", "FPAccounting"},
+      {"*QZProject", "FPAccounting"},
+      {"*QZCostCenter", "FPAccounting"},
+      {"*QZUTF8_Version", "-"},
   };
   for (const auto& [keyword, group] : expected) {
     EXPECT_EQ(Parent(Control(document_, keyword.c_str())), group) << keyword;
@@ -91,6 +106,7 @@ TEST_F(SampleTest, HierarchyRunsFromPropertyPagesToRollDowns) {
       {"FPPaperSource", "SPMain"},
       {"FPImage", "SPMain"},
       {"FPQZNotes", "SPMain"},
+      {"FPAccounting", "SPMain"},
       {"QZPPInstallableOptions", "SPMain"},
       {"FPFinishing", "SPFinishing"},
       {"FPLayout", "SPLayout"},
@@ -139,8 +155,10 @@ TEST_F(SampleTest, DeclarationsKeepTheirValues) {
 TEST_F(SampleTest, ShortcutsResolveToTheirControlsInOrder) {
   PPDXShortcuts* shortcuts = document_.GetShortcuts();
   ASSERT_NE(shortcuts, nullptr);
-  EXPECT_EQ(shortcuts->Count(), 6);
+  // The reserved and the missing keyword are dropped.
+  EXPECT_EQ(shortcuts->Count(), 7);
   EXPECT_EQ(shortcuts->First(), Control(document_, "*PageSize"));
+  EXPECT_NE(shortcuts->Find("*Notes1", true), nullptr);
   EXPECT_EQ(shortcuts->PageSize(), Control(document_, "*PageSize"));
   EXPECT_NE(shortcuts->Find("*QZCollate", true), nullptr);
 }
@@ -178,6 +196,18 @@ TEST_F(SampleTest, ConstraintsAreAskedDirectly) {
   EXPECT_FALSE(document_.IsKVConstrained("*Duplex", "None"));
 }
 
+TEST_F(SampleTest, ConstraintsWithoutOptionsCoverEveryUsableOption) {
+  Popup("*QZFinisher")->SetKeywordSelect("None", true);
+  EXPECT_TRUE(document_.IsKVConstrained("*QZPunch", "Top"));
+  EXPECT_FALSE(document_.IsKVConstrained("*QZPunch", "None"));
+  Popup("*QZFinisher")->SetKeywordSelect("Stapler", true);
+  EXPECT_FALSE(document_.IsKVConstrained("*QZPunch", "Top"));
+  document_.SetValueForKey(CFSTR("*QZCollate"), CFSTR("True"));
+  EXPECT_TRUE(document_.IsKVConstrained("*QZServiceMode", "True"));
+  EXPECT_FALSE(document_.IsKVConstrained("*QZServiceMode", "False"));
+  EXPECT_GT(document_.GetUIConstraints()->GetRequiresForest()->Trees().size(), 0u);
+}
+
 struct PrintSizeCase {
   const char* pageSize;
   bool customPageSetup;
@@ -189,6 +219,7 @@ class PrintSizeRuleTest : public SampleTest, public ::testing::WithParamInterfac
 
 TEST_P(PrintSizeRuleTest, SameAsPageSizeIsTestedAsThePageSize) {
   const PrintSizeCase& c = GetParam();
+  Popup("*QZFinisher")->SetKeywordSelect("Stapler", true);  // punching needs the finisher
   Popup("*PageSize")->SetKeywordSelect(c.pageSize, true);
   Popup("*QZPrintSize")->SetKeywordSelect(c.printSize, true);
   gPageSetupCustomPageSize = c.customPageSetup;
@@ -221,7 +252,7 @@ TEST_F(SampleTest, SaveRebuildAndRestoreGiveTheSameModelAndValues) {
   }
   EXPECT_EQ(Parent(Control(rebuilt, "*Duplex")), "FPFinishing");
   EXPECT_EQ(Parent(Control(rebuilt, "*CustomPrintSize")), "FPPaperSource");
-  EXPECT_EQ(rebuilt.GetShortcuts()->Count(), 6);
+  EXPECT_EQ(rebuilt.GetShortcuts()->Count(), 7);
 
   // Values saved later come back into the rebuilt model.
   document_.SetValueForKey(CFSTR("*Duplex"), CFSTR("None"));
