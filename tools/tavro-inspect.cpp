@@ -1,9 +1,19 @@
-// tavro-inspect: prints the identity of a PPD, whether the panel serves it and
-// the errors met reading it. See --help for the options and exit codes.
+// tavro-inspect: shows what the features panel makes of a vendor PPD (feature
+// tree, JSON, verdict, constraint and PostScript questions). See --help for
+// the options and exit codes.
+#include <syslog.h>
+
 #include <iostream>
 
 #include "PPDX/PPDInspect.h"
+#include "platform/Log.h"
 
 int main(int argc, char** argv) {
-  return RunPPDInspect(argc, argv, std::cout, std::cerr);
+  // The model logs as the panel does; a command-line run needs neither the
+  // pause after each line nor any of it on the terminal.
+  SetLogPause(false);
+  openlog("tavro-inspect", LOG_NDELAY, LOG_USER);
+  const int code = RunPPDInspect(argc, argv, std::cout, std::cerr);
+  closelog();
+  return code;
 }

@@ -1,88 +1,180 @@
 #include "PPDX/PPDInspect.h"
 
+#include <strings.h>
+
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "PPDX/FileMac.h"
-#include "PPDX/PPDObjects/PPDXErrors.h"
-#include "PPDX/PPDX.h"
-#include "PPDX/PPDXErrorCodes.h"
-#include "TextConverter/TextConverter.h"
+#include "PPDX/PPDInspectJson.h"
+#include "PPDX/PPDInspectModel.h"
+#include "PPDX/PPDInspectText.h"
+#include "PPDX/PPDObjects/Controls/PPDXBooleanControl.h"
+#include "PPDX/PPDObjects/Controls/PPDXFloatRangeControl.h"
+#include "PPDX/PPDObjects/Controls/PPDXPopupControl.h"
+#include "PPDX/PPDObjects/Controls/PPDXRangeControl.h"
+#include "PPDX/PPDStream.h"
+#include "PPDX/QZVPPD.h"
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage: tavro-inspect [--served NAME]... FILE.ppd\n"
+    "usage: tavro-inspect [MODE] [--choose KEY=OPTION]... [--served NAME]... FILE.ppd\n"
     "\n"
-    "Prints the identity of a PPD (PC file name, format and file versions,\n"
-    "language version and encoding, model name, vendor versions, PDE path),\n"
-    "whether its PC file name is among the served names given, and the errors\n"
-    "met while reading it.\n"
+    "Reads a vendor PPD as the features panel does (orphan and hidden groups\n"
+    "kept) and shows what the panel would make of it.\n"
     "\n"
-    "  --served NAME   a PC file name the panel serves (repeatable; also\n"
-    "                  --served=NAME). Without any, the name is not checked.\n"
-    "  -h, --help      this text\n"
+    "Modes (at most one):\n"
+    "  (none)                   the identity of the PPD, then its feature tree:\n"
+    "                           property pages, scroll panes, roll-downs and\n"
+    "                           controls (kind, keyword, translation, default,\n"
+    "                           current value, flags, options), the groups,\n"
+    "                           shortcuts, special options, constraint counts,\n"
+    "                           the errors and the verdict\n"
+    "  --json                   the same model as JSON\n"
+    "  --check                  a one-line verdict\n"
+    "  --constrained KEY OPTION prints \"constrained\" or \"not constrained\": would\n"
+    "                           choosing OPTION for KEY conflict with the current\n"
+    "                           choices under the PPD's UI constraints?\n"
+    "  --postscript KEY         the PostScript of KEY's current value\n"
     "\n"
-    "Exit codes: 0 the panel would take the PPD; 1 it would not (not a valid\n"
-    "PPD, PC file name not served, or no controller version comment); 2 usage\n"
-    "error or the file cannot be read.\n";
+    "Options:\n"
+    "  --choose KEY=OPTION      set a control before anything is shown or asked\n"
+    "                           (repeatable, applied in order; a pick-many menu\n"
+    "                           adds the option to its selection). KEY is a\n"
+    "                           control keyword, its leading * may be left out.\n"
+    "  --served NAME            a PC file name the panel serves (repeatable; also\n"
+    "                           --served=NAME). Without any, the name is not checked.\n"
+    "  -h, --help               this text\n"
+    "\n"
+    "Exit codes: 0 the panel would take the PPD, or the question (--constrained,\n"
+    "--postscript) was answered; 1 it would not take it (not a valid PPD, PC file\n"
+    "name not served, or no controller version comment); 2 usage error, a KEY or\n"
+    "OPTION the PPD does not have, or the file cannot be read.\n";
+
+enum class Mode { kTree, kJson, kCheck, kConstrained, kPostScript };
+
+struct Choice {
+  std::string key;
+  std::string option;
+};
 
 struct Arguments {
   std::filesystem::path file;
   std::vector<std::string> served;
+  Mode mode = Mode::kTree;
+  const char* modeName = nullptr;
+  std::string key;     // --constrained, --postscript
+  std::string option;  // --constrained
+  std::vector<Choice> choices;
 };
 
-// Parses the arguments; false (with a message) on a usage error.
-bool ParseArguments(int argc, const char* const* argv, Arguments& args, bool& help,
-                    std::ostream& err) {
-  help = false;
-  bool haveFile = false;
-  bool optionsEnded = false;
-  for (int i = 1; i < argc; ++i) {
-    const char* arg = argv[i] ? argv[i] : "";
-    if (!optionsEnded && (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0)) {
-      help = true;
-      return true;
-    }
-    if (!optionsEnded && std::strcmp(arg, "--") == 0) {
-      optionsEnded = true;
-      continue;
-    }
-    if (!optionsEnded && std::strcmp(arg, "--served") == 0) {
-      if (i + 1 >= argc || argv[i + 1] == nullptr || argv[i + 1][0] == '\0') {
-        err << "tavro-inspect: --served needs a PC file name\n";
-        return false;
+// Control keywords carry their leading "*"; people often leave it out.
+std::string Keyword(const std::string& key) {
+  return !key.empty() && key[0] != '*' ? "*" + key : key;
+}
+
+class ArgumentParser {
+ public:
+  ArgumentParser(int argc, const char* const* argv, std::ostream& err)
+      : argc_(argc), argv_(argv), err_(err) {}
+
+  // False (with a message) on a usage error.
+  bool Parse(Arguments& args, bool& help) {
+    help = false;
+    bool haveFile = false;
+    bool optionsEnded = false;
+    for (i_ = 1; i_ < argc_; ++i_) {
+      const std::string arg = argv_[i_] ? argv_[i_] : "";
+      if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+        if (haveFile) return Fail("only one PPD file can be inspected at a time");
+        args.file = arg;
+        haveFile = true;
+        continue;
       }
-      args.served.emplace_back(argv[++i]);
-      continue;
-    }
-    if (!optionsEnded && std::strncmp(arg, "--served=", 9) == 0) {
-      if (arg[9] == '\0') {
-        err << "tavro-inspect: --served needs a PC file name\n";
-        return false;
+      if (arg == "-h" || arg == "--help") {
+        help = true;
+        return true;
       }
-      args.served.emplace_back(arg + 9);
-      continue;
+      if (arg == "--") {
+        optionsEnded = true;
+      } else if (arg == "--json" || arg == "--check") {
+        if (!SetMode(args, arg == "--json" ? Mode::kJson : Mode::kCheck, arg)) return false;
+      } else if (IsOption(arg, "--served")) {
+        std::string name;
+        if (!Value(arg, "--served", "a PC file name", name)) return false;
+        args.served.push_back(name);
+      } else if (IsOption(arg, "--choose")) {
+        std::string choice;
+        if (!Value(arg, "--choose", "KEY=OPTION", choice)) return false;
+        const size_t equals = choice.find('=');
+        if (equals == std::string::npos || equals == 0) {
+          return Fail("--choose needs KEY=OPTION, not " + choice);
+        }
+        args.choices.push_back({Keyword(choice.substr(0, equals)), choice.substr(equals + 1)});
+      } else if (IsOption(arg, "--postscript")) {
+        if (!SetMode(args, Mode::kPostScript, "--postscript")) return false;
+        if (!Value(arg, "--postscript", "a control keyword", args.key)) return false;
+        args.key = Keyword(args.key);
+      } else if (arg == "--constrained") {
+        if (!SetMode(args, Mode::kConstrained, arg)) return false;
+        if (i_ + 2 >= argc_ || !NonEmpty(i_ + 1) || !NonEmpty(i_ + 2)) {
+          return Fail("--constrained needs a control keyword and an option");
+        }
+        args.key = Keyword(argv_[++i_]);
+        args.option = argv_[++i_];
+      } else {
+        return Fail("unknown option " + arg);
+      }
     }
-    if (!optionsEnded && arg[0] == '-' && arg[1] != '\0') {
-      err << "tavro-inspect: unknown option " << arg << "\n";
-      return false;
-    }
-    if (haveFile) {
-      err << "tavro-inspect: only one PPD file can be inspected at a time\n";
-      return false;
-    }
-    args.file = arg;
-    haveFile = true;
+    if (!haveFile || args.file.empty()) return Fail("no PPD file given");
+    return true;
   }
-  if (!haveFile || args.file.empty()) {
-    err << "tavro-inspect: no PPD file given\n";
+
+ private:
+  bool Fail(const std::string& message) {
+    err_ << "tavro-inspect: " << message << "\n";
     return false;
   }
-  return true;
-}
+  bool NonEmpty(int at) const { return argv_[at] != nullptr && argv_[at][0] != '\0'; }
+  static bool IsOption(const std::string& arg, const std::string& name) {
+    return arg == name || arg.rfind(name + "=", 0) == 0;
+  }
+  // The value of "--name VALUE" or "--name=VALUE".
+  bool Value(const std::string& arg, const std::string& name, const char* what,
+             std::string& value) {
+    if (arg.size() > name.size()) {
+      value = arg.substr(name.size() + 1);
+    } else if (i_ + 1 < argc_ && NonEmpty(i_ + 1)) {
+      value = argv_[++i_];
+    } else {
+      value.clear();
+    }
+    if (value.empty()) return Fail(name + " needs " + what);
+    return true;
+  }
+  bool SetMode(Arguments& args, Mode mode, const std::string& name) {
+    if (args.modeName) {
+      return Fail("only one of --json, --check, --constrained and --postscript (" +
+                  std::string(args.modeName) + " and " + name + ")");
+    }
+    args.mode = mode;
+    args.modeName = mode == Mode::kJson          ? "--json"
+                    : mode == Mode::kCheck       ? "--check"
+                    : mode == Mode::kConstrained ? "--constrained"
+                                                 : "--postscript";
+    return true;
+  }
+
+  int argc_;
+  const char* const* argv_;
+  std::ostream& err_;
+  int i_ = 0;
+};
 
 // Why the file cannot be read, or empty when it can.
 std::string Unreadable(const std::filesystem::path& path) {
@@ -104,38 +196,145 @@ std::string Unreadable(const std::filesystem::path& path) {
   }
 }
 
-class Printer {
- public:
-  Printer(std::ostream& out, const PPDX& doc)
-      : out_(out),
-        converter_(TextConverter::GetPPDEncoding(&doc) == kTextEncodingUnknown
-                       ? kTextEncodingUTF8
-                       : TextConverter::GetPPDEncoding(&doc),
-                   kTextEncodingUTF8) {}
+PPDXControl* FindControl(QZVPPD& document, const std::string& key) {
+  return document.GetPPDXControlForKey(CFString::FromUTF8(key));
+}
 
-  // The text as the terminal shows it: the PPD's encoding (hex groups
-  // decoded) to UTF-8; "(none)" when absent.
-  void Field(const char* label, const char* value) {
-    out_ << label;
-    for (size_t n = std::strlen(label); n < 20; ++n) out_ << ' ';
-    if (value == nullptr) {
-      out_ << "(none)\n";
-    } else {
-      out_ << converter_.ConvertToCFString(value, 0).UTF8() << "\n";
-    }
+bool HasOption(PPDXPopupControl& popup, const std::string& option) {
+  for (_PopupItem* item = popup.FirstItem(); item; item = popup.NextItem()) {
+    if (item->Keyword() && option == item->Keyword()) return true;
   }
+  return false;
+}
 
- private:
-  std::ostream& out_;
-  TextConverter converter_;
-};
+// "True"/"False" in any letter case; false for anything else.
+bool BooleanOption(const std::string& option, bool& state) {
+  if (strcasecmp(option.c_str(), "True") == 0) {
+    state = true;
+    return true;
+  }
+  if (strcasecmp(option.c_str(), "False") == 0) {
+    state = false;
+    return true;
+  }
+  return false;
+}
+
+// Checks that key names a choice control with that option; the message says
+// what is wrong otherwise.
+bool CheckChoiceOption(QZVPPD& document, const std::string& key, const std::string& option,
+                       std::string& message) {
+  PPDXControl* control = FindControl(document, key);
+  if (!control) {
+    message = "no control has the keyword " + key;
+    return false;
+  }
+  if (auto* popup = dynamic_cast<PPDXPopupControl*>(control)) {
+    if (HasOption(*popup, option)) return true;
+    message = option + " is no option of " + key;
+    return false;
+  }
+  bool state = false;
+  if (dynamic_cast<PPDXBooleanControl*>(control)) {
+    if (BooleanOption(option, state)) return true;
+    message = key + " is a boolean: its options are True and False";
+    return false;
+  }
+  const std::string kind = ControlKindName(control->Type(), false);
+  message = key + (kind[0] == 'i' ? " is an " : " is a ") + kind +
+            ": only pick-one, pick-many and boolean controls take part in the constraints";
+  return false;
+}
+
+// Sets one --choose; false with a message when the PPD has no such choice.
+// A value the control adjusts (increment, limits) is noted on err.
+bool ApplyChoice(QZVPPD& document, const Choice& choice, std::string& message, std::ostream& err) {
+  PPDXControl* control = FindControl(document, choice.key);
+  if (!control) {
+    message = "--choose " + choice.key + ": no control has that keyword";
+    return false;
+  }
+  const std::string& option = choice.option;
+  const std::string what = "--choose " + choice.key + "=" + option;
+  if (auto* popup = dynamic_cast<PPDXPopupControl*>(control)) {
+    if (!HasOption(*popup, option)) {
+      message = what + ": " + option + " is no option of " + choice.key;
+      return false;
+    }
+    popup->SetKeywordSelect(option.c_str(), true);
+    return true;
+  }
+  if (auto* boolean = dynamic_cast<PPDXBooleanControl*>(control)) {
+    bool state = false;
+    if (!BooleanOption(option, state)) {
+      message = what + ": a boolean takes True or False";
+      return false;
+    }
+    boolean->SetValue(state);
+    return true;
+  }
+  if (control->Type() == kSpecialOptionControl) {
+    message = what + ": a special option has a fixed value";
+    return false;
+  }
+  char* end = nullptr;
+  errno = 0;
+  if (auto* range = dynamic_cast<PPDXRangeControl*>(control)) {
+    const long value = std::strtol(option.c_str(), &end, 10);
+    if (option.empty() || *end != '\0' || errno == ERANGE) {
+      message = what + ": an integer range takes a whole number";
+      return false;
+    }
+    range->SetValue(value);
+    if (range->GetValue() != value) {
+      err << "tavro-inspect: " << what << " taken as " << range->GetValue()
+          << " (increment and limits)\n";
+    }
+    return true;
+  }
+  if (auto* real = dynamic_cast<PPDXFloatRangeControl*>(control)) {
+    const double value = std::strtod(option.c_str(), &end);
+    if (option.empty() || *end != '\0' || errno == ERANGE) {
+      message = what + ": a real range takes a number";
+      return false;
+    }
+    real->SetValue(static_cast<float>(value));
+    if (real->GetValue() != static_cast<float>(value)) {
+      err << "tavro-inspect: " << what << " taken as "
+          << real->CopyCurrentControlValueString().UTF8() << " (limits)\n";
+    }
+    return true;
+  }
+  // Job notes take their text, the custom page size "WIDTH HEIGHT".
+  control->SetCurrentControlWithCFString(CFString::FromUTF8(option));
+  return true;
+}
+
+int PrintPostScript(QZVPPD& document, const std::string& key, std::ostream& out,
+                    std::ostream& err) {
+  PPDXControl* control = FindControl(document, key);
+  if (!control) {
+    err << "tavro-inspect: no control has the keyword " << key << "\n";
+    return kInspectUsageError;
+  }
+  const long size = control->PostScript(nullptr);
+  if (size <= 0) {
+    err << "tavro-inspect: " << key << " has no PostScript for its current value\n";
+    return kInspectOK;
+  }
+  std::vector<unsigned char> code(static_cast<size_t>(size));
+  const long written = control->PostScript(code.data());
+  out.write(reinterpret_cast<const char*>(code.data()),
+            static_cast<std::streamsize>(written > 0 && written < size ? written : size));
+  return kInspectOK;
+}
 
 }  // namespace
 
 int RunPPDInspect(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   Arguments args;
   bool help = false;
-  if (!ParseArguments(argc, argv, args, help, err)) {
+  if (!ArgumentParser(argc, argv, err).Parse(args, help)) {
     err << "try 'tavro-inspect --help'\n";
     return kInspectUsageError;
   }
@@ -148,71 +347,56 @@ int RunPPDInspect(int argc, const char* const* argv, std::ostream& out, std::ost
     return kInspectUsageError;
   }
 
-  std::vector<CFString> served;
+  PCFileNameList served;
   for (const std::string& name : args.served) served.push_back(CFString::FromUTF8(name));
-  PPDX doc(args.file, served.empty() ? nullptr : &served);
-  doc.Parse();
+  // As the panel does when it is made: a PPD read before must not leave the
+  // end-of-file latch set for this one.
+  ClearEndOfPPDLatch();
+  QZVPPD document(args.file, kParseOrphansAndHidden, served.empty() ? nullptr : &served);
 
-  Printer print(out, doc);
-  print.Field("PPD file:", args.file.string().c_str());
-  print.Field("PC file name:", doc.PCFileName());
-  print.Field("Format version:", doc.FormatVersion());
-  print.Field("File version:", doc.FileVersion());
-  print.Field("Language version:", doc.LanguageVersion());
-  const char* encoding = doc.LanguageEncoding();
-  std::string encodingText;
-  if (encoding != nullptr) {
-    TextEncoding value = TextConverter::LanguageStringToEncoding(encoding);
-    encodingText = std::string(encoding) + (value == kTextEncodingUnknown
-                                                ? " (not a known encoding)"
-                                                : " (encoding " + std::to_string(value) + ")");
-  }
-  print.Field("Language encoding:", encoding ? encodingText.c_str() : nullptr);
-  print.Field("Model name:", doc.ModelName());
-  print.Field("Vendor version:", doc.QZVersion());
-  print.Field("Vendor Mac version:", doc.QZVersionMac());
-  print.Field("PDE path:", doc.PathToPDE());
-
-  std::string servedText;
-  if (served.empty()) {
-    servedText = "not checked (no --served names given)";
-  } else if (doc.IsValidPrinterName()) {
-    servedText = "yes";
-  } else {
-    servedText = "no (";
-    for (size_t i = 0; i < args.served.size(); ++i) {
-      servedText += (i ? ", " : "") + args.served[i];
-    }
-    servedText += ")";
-  }
-  print.Field("Served:", servedText.c_str());
-
-  PPDXErrors* errors = doc.GetErrors();
-  if (errors == nullptr || errors->Empty()) {
-    out << "Errors:             none\n";
-  } else {
-    out << "Errors:             " << errors->Count() << "\n";
-    for (PPDXErrorObj* e = errors->First(); e != nullptr; e = errors->Next()) {
-      const char* name = PPDErrorName(e->Code());
-      out << "  " << (e->IsFatal() ? "fatal " : "error ") << e->Code() << " "
-          << (name ? name : "(unknown code)");
-      if (e->Keyword()) out << " " << e->Keyword();
-      out << "\n";
+  for (const Choice& choice : args.choices) {
+    std::string message;
+    if (!ApplyChoice(document, choice, message, err)) {
+      err << "tavro-inspect: " << message << "\n";
+      return kInspectUsageError;
     }
   }
 
-  std::string refusal;
-  if (!doc.IsValidPPD()) {
-    refusal = doc.Valid() ? "the PPD has fatal errors" : "not a PPD 4.3 file";
-  } else if (!served.empty() && !doc.IsValidPrinterName()) {
-    refusal = "its PC file name is not among the served names";
-  } else if (doc.QZVersion() == nullptr) {
-    refusal = "no controller version comment (*%QZVersion)";
+  switch (args.mode) {
+    case Mode::kConstrained: {
+      std::string message;
+      if (!CheckChoiceOption(document, args.key, args.option, message)) {
+        err << "tavro-inspect: --constrained: " << message << "\n";
+        return kInspectUsageError;
+      }
+      std::string option = args.option;
+      bool state = false;
+      if (dynamic_cast<PPDXBooleanControl*>(FindControl(document, args.key)) &&
+          BooleanOption(option, state)) {
+        option = state ? "True" : "False";
+      }
+      out << (document.IsKVConstrained(args.key.c_str(), option.c_str()) ? "constrained"
+                                                                         : "not constrained")
+          << "\n";
+      return kInspectOK;
+    }
+    case Mode::kPostScript:
+      return PrintPostScript(document, args.key, out, err);
+    default:
+      break;
   }
-  if (refusal.empty()) {
-    out << "Result:             the panel would take this PPD\n";
-    return kInspectOK;
+
+  const InspectModel model = TakeInspectModel(document, args.file.string(), args.served);
+  switch (args.mode) {
+    case Mode::kJson:
+      WriteInspectJson(out, model);
+      break;
+    case Mode::kCheck:
+      WriteInspectVerdict(out, model);
+      break;
+    default:
+      WriteInspectText(out, model);
+      break;
   }
-  out << "Result:             refused: " << refusal << "\n";
-  return kInspectRefused;
+  return model.taken ? kInspectOK : kInspectRefused;
 }

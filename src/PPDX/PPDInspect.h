@@ -1,12 +1,13 @@
-// The PPD inspection behind the tavro-inspect tool: opens a PPD, prints its
-// identity, whether its PC file name is served and its errors, and answers an
-// exit code. Kept in the library so that tests drive it directly.
+// The PPD inspection behind the tavro-inspect tool: parses a vendor PPD as the
+// panel does and shows its feature model (as text or JSON), gives a one-line
+// verdict, answers constraint questions and prints a control's PostScript.
+// Kept in the library so that tests drive it directly.
 #pragma once
 
 #include <ostream>
 
 // Exit codes.
-constexpr int kInspectOK = 0;          // a valid PPD the panel would take
+constexpr int kInspectOK = 0;          // a valid PPD the panel would take; a question answered
 constexpr int kInspectRefused = 1;     // not a valid PPD, not served, or no controller version
 constexpr int kInspectUsageError = 2;  // bad arguments, or the file cannot be read
 
