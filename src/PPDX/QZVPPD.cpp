@@ -582,6 +582,9 @@ void QZVPPD::ResolveHeirarchy() {
     }
     control->SetParentName(nullptr);
   }
+  // The collections counted every rebuilt element as an orphan.
+  groups_->Recount();
+  controls_->Recount();
 }
 
 // ---------------------------------------------------------------- comparison

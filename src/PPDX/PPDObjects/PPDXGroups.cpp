@@ -53,6 +53,16 @@ void PPDXGroups::Add(PPDXGroup* group) {
   if (!group->IsVisible()) ++invisible_;
 }
 
+void PPDXGroups::Recount() {
+  total_ = orphans_ = invisible_ = 0;
+  for (PointerListItr it = groups_.Begin(); !(it == groups_.End()); ++it) {
+    auto* group = static_cast<PPDXGroup*>(*it);
+    ++total_;
+    if (group->IsOrphan()) ++orphans_;
+    if (!group->IsVisible()) ++invisible_;
+  }
+}
+
 long PPDXGroups::Count() const {
   return KnownOption() ? static_cast<long>(total_) : 0;
 }

@@ -22,6 +22,9 @@ class PPDXGroups {
   PPDXGroups& operator=(const PPDXGroups&) = delete;
 
   void Add(PPDXGroup* group);  // null is ignored
+  // Counts the listed groups again. The counters follow each group's parent
+  // as it was when added; a rebuilt document links parents afterwards.
+  void Recount();
   // Every group under display options 0..3, 0 under any other: the count
   // agrees with Empty(), so a list of only hidden or orphan groups is not
   // reported as holding none.

@@ -71,14 +71,28 @@ PPDXControls::PPDXControls(Settings& settings, UIConstraints* constraints) : PPD
 
 PPDXControls::~PPDXControls() = default;
 
-void PPDXControls::Count(KindList& kind, PPDXControl* control) {
-  kind.list.PushBack(control);
+void PPDXControls::Tally(CountArray& counts, const PPDXControl* control) {
   const bool orphan = control->IsOrphan();
   const bool invisible = !control->IsVisible();
-  ++kind.counts.total;
-  if (orphan) ++kind.counts.orphans;
-  if (invisible) ++kind.counts.invisible;
-  if (orphan && invisible) ++kind.counts.orphanAndInvisible;
+  ++counts.total;
+  if (orphan) ++counts.orphans;
+  if (invisible) ++counts.invisible;
+  if (orphan && invisible) ++counts.orphanAndInvisible;
+}
+
+void PPDXControls::Count(KindList& kind, PPDXControl* control) {
+  kind.list.PushBack(control);
+  Tally(kind.counts, control);
+}
+
+void PPDXControls::Recount() {
+  for (KindList* kind : {&popups_, &booleans_, &ranges_, &floatRanges_, &jobNotes_,
+                         &specialOptions_, &customPageSizes_}) {
+    kind->counts = CountArray();
+    for (PointerListItr it = kind->list.Begin(); !(it == kind->list.End()); ++it) {
+      Tally(kind->counts, static_cast<PPDXControl*>(*it));
+    }
+  }
 }
 
 void PPDXControls::Add(PPDXControl* control) {

@@ -45,6 +45,10 @@ class PPDXControls {
   // to (job note, boolean, pop-up, range, real range, custom page size,
   // special option); a null control is ignored.
   void Add(PPDXControl* control);
+  // Counts every kind list again. The counters follow each control's parent
+  // and visibility as they were when it was added; a rebuilt document links
+  // parents afterwards.
+  void Recount();
 
   // Counts under the current display option, except where noted.
   long ControlCount();  // every kind but special options
@@ -111,6 +115,7 @@ class PPDXControls {
     CountArray counts;
   };
 
+  static void Tally(CountArray& counts, const PPDXControl* control);
   static void Count(KindList& kind, PPDXControl* control);
   static void* Walk(PointerList& list, PointerListItr& cursor, bool first);
   static void* FindIn(PointerList& list, const char* name, bool exact);
