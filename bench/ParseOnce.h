@@ -3,7 +3,10 @@
 // document and drops it, libcups opens and closes the file.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -13,24 +16,17 @@
 #pragma GCC diagnostic pop
 
 #include "PPDX/PPDObjects/PPDXErrors.h"
+#include "PPDX/PPDStream.h"
 #include "PPDX/QZVPPD.h"
 
-// The whole feature document while its model collections are built; until
-// then the document root, which reads the same lines.
-#if QZVPPD_MODEL_COLLECTIONS
 inline constexpr const char* kOurReader = "QZVPPD";
-#else
-inline constexpr const char* kOurReader = "PPDX";
-#endif
 
-// Number of errors the document met (0 when it has no list).
+// Number of errors the document met. The end-of-PPD latch is cleared first:
+// a file read before that ended with the end marker would otherwise leave
+// this one unread.
 inline uint64_t OurParseOnce(const std::filesystem::path& path) {
-#if QZVPPD_MODEL_COLLECTIONS
+  ClearEndOfPPDLatch();
   QZVPPD doc(path, kParseOrphansAndHidden);
-#else
-  PPDX doc(path, nullptr);
-  doc.Parse();
-#endif
   return doc.GetErrors() ? doc.GetErrors()->Count() : 0;
 }
 
@@ -43,4 +39,21 @@ inline bool CupsParseOnce(const std::string& path) {
   ppdClose(ppd);
 #pragma GCC diagnostic pop
   return true;
+}
+
+// The generated vendor PPD (bench/gen_vendor_ppd.py): TAVRO_BENCH_VENDOR_PPD
+// when given, else written once per process to a temporary file (empty when
+// that fails).
+inline const std::string& GeneratedVendorPPD() {
+  static const std::string path = [] {
+    if (const char* given = std::getenv("TAVRO_BENCH_VENDOR_PPD"); given && *given)
+      return std::string(given);
+    const std::filesystem::path out = std::filesystem::temp_directory_path() /
+                                      ("tavro-bench-vendor-" + std::to_string(getpid()) + ".ppd");
+    const std::string command = "python3 '" + std::string(TAVRO_SOURCE_DIR) +
+                                "/bench/gen_vendor_ppd.py' '" + out.string() + "'";
+    if (std::system(command.c_str()) != 0) return std::string();
+    return out.string();
+  }();
+  return path;
 }

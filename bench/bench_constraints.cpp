@@ -8,8 +8,10 @@
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <set>
@@ -22,7 +24,12 @@
 #include <cups/ppd.h>
 #pragma GCC diagnostic pop
 
+#include "PPDX/PPDObjects/Controls/PPDXControls.h"
+#include "PPDX/PPDObjects/Controls/PPDXPopupControl.h"
+#include "PPDX/PPDObjects/Controls/PopupItem.h"
+#include "ParseOnce.h"
 #include "constraints/UIConstraints.h"
+#include "platform/Log.h"
 
 namespace {
 
@@ -38,6 +45,7 @@ struct ModelDescription {
     std::snprintf(b, sizeof b, "QZKey%03d", k);
     return b;
   }
+  std::string StarKey(int k) const { return std::string("*").append(Key(k)); }
   std::string Option(int o) const {
     char b[32];
     std::snprintf(b, sizeof b, "Opt%02d", o);
@@ -65,14 +73,14 @@ struct ModelDescription {
 
 void Fill(const ModelDescription& d, UIConstraints& ui) {
   for (int k = 0; k < d.keys; ++k) {
-    const std::string key = "*" + d.Key(k);
+    const std::string key = d.StarKey(k);
     for (int o = 0; o < d.options; ++o) ui.KVSInsert(key.c_str(), d.Option(o).c_str());
   }
   for (const auto& [k1, o1, k2, o2] : d.Constraints())
-    ui.Add(("*" + d.Key(k1)).c_str(), d.Option(o1).c_str(), ("*" + d.Key(k2)).c_str(),
-           d.Option(o2).c_str(), false);
+    ui.Add(d.StarKey(k1).c_str(), d.Option(o1).c_str(), d.StarKey(k2).c_str(), d.Option(o2).c_str(),
+           false);
   ui.Resolve();
-  for (int k = 0; k < d.keys; ++k) ui.UpdateKVCache(("*" + d.Key(k)).c_str(), d.Option(0).c_str());
+  for (int k = 0; k < d.keys; ++k) ui.UpdateKVCache(d.StarKey(k).c_str(), d.Option(0).c_str());
 }
 
 std::string WritePPD(const ModelDescription& d) {
@@ -115,7 +123,7 @@ Choices AllChoices(const ModelDescription& d, UIConstraints& ui) {
   Choices c;
   for (int k = 0; k < d.keys; ++k)
     for (int o = 0; o < d.options; ++o) {
-      c.keyTexts.push_back("*" + d.Key(k));
+      c.keyTexts.push_back(d.StarKey(k));
       c.optionTexts.push_back(d.Option(o));
       c.ids.emplace_back(ui.FindId(c.keyTexts.back().c_str()),
                          ui.FindId(c.optionTexts.back().c_str()));
@@ -255,5 +263,104 @@ void BM_ConstraintCheckVsLibcups(benchmark::State& state) {
 }
 #pragma GCC diagnostic pop
 BENCHMARK(BM_ConstraintCheckVsLibcups)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// The whole sweep on the generated vendor PPD, side by side: our feature
+// document built from it asks IsKVConstrained for every choice of every
+// pop-up; libcups, having opened the same file and marked its defaults,
+// marks each choice, counts conflicts and marks the default back. Reported:
+// the median seconds of a whole sweep for each (TAVRO_BENCH_SWEEPS sweeps of
+// libcups, default 3; ours as many as fit in a second, at least 5) and the
+// ratio. Both count the constrained choices; the counts should agree.
+void BM_ConstraintSweepDocumentVsLibcups(benchmark::State& state) {
+  SetLogPause(false);
+  const std::string& path = GeneratedVendorPPD();
+  if (path.empty()) {
+    state.SkipWithError("no generated PPD");
+    return;
+  }
+  ClearEndOfPPDLatch();
+  QZVPPD doc(path, kParseOrphansAndHidden);
+  std::vector<std::pair<std::string, std::string>> choices;
+  if (PPDXControls* controls = doc.GetControls()) {
+    for (PPDXPopupControl* p = controls->FirstPopupControl(); p; p = controls->NextPopupControl()) {
+      for (_PopupItem* item = p->FirstItem(); item; item = p->NextItem())
+        if (p->Keyword() && item->Keyword()) choices.emplace_back(p->Keyword(), item->Keyword());
+    }
+  }
+  ppd_file_t* ppd = ppdOpenFile(path.c_str());
+  if (choices.empty() || !ppd) {
+    state.SkipWithError("the generated PPD gave no pop-ups, or libcups could not read it");
+    if (ppd) ppdClose(ppd);
+    return;
+  }
+  ppdMarkDefaults(ppd);
+  struct CupsChoice {
+    const char* keyword;
+    const char* choice;
+    const char* original;
+  };
+  std::vector<CupsChoice> cupsChoices;
+  for (int g = 0; g < ppd->num_groups; ++g) {
+    const ppd_group_t& group = ppd->groups[g];
+    for (int o = 0; o < group.num_options; ++o) {
+      const ppd_option_t& option = group.options[o];
+      if (option.ui != PPD_UI_PICKONE) continue;
+      for (int c = 0; c < option.num_choices; ++c)
+        cupsChoices.push_back({option.keyword, option.choices[c].choice, option.defchoice});
+    }
+  }
+  int sweepsOfCups = 3;
+  if (const char* n = std::getenv("TAVRO_BENCH_SWEEPS"); n && std::atoi(n) > 0)
+    sweepsOfCups = std::atoi(n);
+  using Clock = std::chrono::steady_clock;
+  std::vector<double> ours, cups;
+  long oursConstrained = 0, cupsConflicted = 0;
+  for (auto _ : state) {
+    double spent = 0;
+    while (ours.size() < 5 || spent < 1.0) {
+      long constrained = 0;
+      const auto t0 = Clock::now();
+      for (const auto& [keyword, option] : choices)
+        constrained += doc.IsKVConstrained(keyword.c_str(), option.c_str());
+      const double s = std::chrono::duration<double>(Clock::now() - t0).count();
+      benchmark::DoNotOptimize(constrained);
+      ours.push_back(s);
+      spent += s;
+      oursConstrained = constrained;
+    }
+    for (int sweep = 0; sweep < sweepsOfCups; ++sweep) {
+      long conflicted = 0;
+      const auto t0 = Clock::now();
+      for (const CupsChoice& c : cupsChoices) {
+        ppdMarkOption(ppd, c.keyword, c.choice);
+        conflicted += ppdConflicts(ppd) > 0;
+        ppdMarkOption(ppd, c.keyword, c.original);
+      }
+      cups.push_back(std::chrono::duration<double>(Clock::now() - t0).count());
+      cupsConflicted = conflicted;
+    }
+  }
+  ppdClose(ppd);
+  const double oursSweep = Median(ours), cupsSweep = Median(cups);
+  state.counters["choices"] = static_cast<double>(choices.size());
+  state.counters["libcups_choices"] = static_cast<double>(cupsChoices.size());
+  state.counters["ours_s_per_sweep"] = oursSweep;
+  state.counters["libcups_s_per_sweep"] = cupsSweep;
+  state.counters["ours_us_per_choice"] = oursSweep / static_cast<double>(choices.size()) * 1e6;
+  state.counters["libcups_us_per_choice"] =
+      cupsSweep / static_cast<double>(cupsChoices.size()) * 1e6;
+  state.counters["libcups_over_ours"] = oursSweep > 0 ? cupsSweep / oursSweep : 0;
+  state.counters["ours_constrained"] = static_cast<double>(oursConstrained);
+  state.counters["libcups_conflicted"] = static_cast<double>(cupsConflicted);
+}
+#pragma GCC diagnostic pop
+BENCHMARK(BM_ConstraintSweepDocumentVsLibcups)->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace

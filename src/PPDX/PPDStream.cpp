@@ -29,22 +29,6 @@ void PPDStream::SetData(const char* data, long length) {
   status_ = kGood;
 }
 
-bool PPDStream::GetChar(char& c) {
-  if (pos_ == nullptr || pos_ >= end_) {
-    if (pos_ != nullptr) status_ = kEndOfData;  // a stream without data stays bad
-    c = static_cast<char>(0xFF);
-    return false;
-  }
-  c = *pos_++;
-  status_ = kGood;
-  return true;
-}
-
-int PPDStream::PeekChar() const {
-  if (pos_ == nullptr || pos_ >= end_) return -1;
-  return static_cast<unsigned char>(*pos_);
-}
-
 void PPDStream::SkipWhiteSpace() {
   while (pos_ != nullptr && pos_ < end_ && (*pos_ == ' ' || *pos_ == '\t')) ++pos_;
 }
@@ -62,20 +46,42 @@ bool PPDStream::Latched(char* buffer) {
 }
 
 PPDStream::LineEnd PPDStream::ReadLineBytes(char* buffer, size_t& used) {
-  while (used < kPPDMaxLineLength) {
-    char c;
-    if (!GetChar(c)) return LineEnd::kEndOfData;
-    if (c == '\r' || c == '\n') return LineEnd::kNewline;
-    if (static_cast<unsigned char>(c) == 0xFF) {
-      char text[64];
-      std::snprintf(text, sizeof text, "PPDStream::GetLine theChar == EOF, i %d \n",
-                    static_cast<int>(used));
-      myNSLogC(text);
-      return LineEnd::kFF;
-    }
-    buffer[used++] = c;
+  if (used >= kPPDMaxLineLength) return LineEnd::kCut;
+  if (pos_ == nullptr) return LineEnd::kEndOfData;  // no data: the status stays bad
+  // One pass over the bytes that can still belong to this line, then one
+  // copy; the status ends as the byte-by-byte reading would leave it.
+  const size_t room = kPPDMaxLineLength - used;
+  const size_t available = pos_ < end_ ? static_cast<size_t>(end_ - pos_) : 0;
+  const char* const from = pos_;
+  const char* const stop = from + (available < room ? available : room);
+  // The first CR, LF or 0xFF: each search only runs up to the nearest end
+  // found so far.
+  const char* p = stop;
+  for (const int end : {int{'\n'}, int{'\r'}, 0xFF}) {
+    if (const void* hit = std::memchr(from, end, static_cast<size_t>(p - from)))
+      p = static_cast<const char*>(hit);
   }
-  return LineEnd::kCut;
+  const size_t stored = static_cast<size_t>(p - from);
+  std::memcpy(buffer + used, from, stored);
+  used += stored;
+  if (p < stop) {
+    const char c = *p;
+    pos_ = p + 1;
+    status_ = kGood;
+    if (c == '\r' || c == '\n') return LineEnd::kNewline;
+    char text[64];
+    std::snprintf(text, sizeof text, "PPDStream::GetLine theChar == EOF, i %d \n",
+                  static_cast<int>(used));
+    myNSLogC(text);
+    return LineEnd::kFF;
+  }
+  pos_ = p;
+  if (available >= room) {
+    if (stored > 0) status_ = kGood;
+    return LineEnd::kCut;
+  }
+  status_ = kEndOfData;
+  return LineEnd::kEndOfData;
 }
 
 bool PPDStream::FinishLine(char* buffer, size_t used, LineEnd end) {

@@ -28,10 +28,36 @@ class PPDStream {
   PPDStream& operator=(const PPDStream&) = delete;
 
   // At the end: status 2, c = 0xFF, false. Otherwise the next byte, status 0.
-  bool GetChar(char& c);
+  // Inline: the tokenizer calls these once per byte.
+  bool GetChar(char& c) {
+    if (pos_ == nullptr || pos_ >= end_) {
+      if (pos_ != nullptr) status_ = kEndOfData;  // a stream without data stays bad
+      c = static_cast<char>(0xFF);
+      return false;
+    }
+    c = *pos_++;
+    status_ = kGood;
+    return true;
+  }
   // The next byte (0..255) without consuming it, or -1 at the end.
-  int PeekChar() const;
+  int PeekChar() const {
+    if (pos_ == nullptr || pos_ >= end_) return -1;
+    return static_cast<unsigned char>(*pos_);
+  }
   void SkipWhiteSpace();  // spaces and tabs
+
+  // For scanners that look at many bytes at once: the bytes not read yet
+  // (null with a count of 0 when the stream has no data), and Consume(n),
+  // which leaves the stream as n successful GetChar calls would.
+  const char* Unread(size_t& count) const {
+    count = pos_ != nullptr && pos_ < end_ ? static_cast<size_t>(end_ - pos_) : 0;
+    return pos_;
+  }
+  void Consume(size_t n) {
+    if (n == 0) return;
+    pos_ += n;
+    status_ = kGood;
+  }
 
   // Reads one line (without its CR or LF) into a buffer of at least 256 bytes
   // and terminates it. True only when the line ended with CR or LF; a line

@@ -2,6 +2,9 @@
 // values (which may run over several lines of the current stream), and the
 // small white-space helpers.
 #include <cstring>
+#include <iterator>
+#include <optional>
+#include <vector>
 
 #include "PPDX/PPDTokenLimits.h"
 #include "PPDX/PPDX.h"
@@ -12,24 +15,79 @@ bool IsWhite(char c) {
   return c == ' ' || c == '\t';
 }
 
+// The bytes that may end a token: LF, CR, NUL and the delimiters. Which of
+// them really ends it is decided in the order of the token rules.
+struct StopTable {
+  bool stops[256] = {};
+  explicit StopTable(const char* delimiters) {
+    stops[static_cast<unsigned char>('\n')] = true;
+    stops[static_cast<unsigned char>('\r')] = true;
+    stops[0] = true;
+    if (delimiters != nullptr) {
+      for (const char* d = delimiters; *d != '\0'; ++d)
+        stops[static_cast<unsigned char>(*d)] = true;
+    }
+  }
+  bool operator[](char c) const { return stops[static_cast<unsigned char>(c)]; }
+};
+
+// The parser's own delimiter sets (constants, so known by address) have
+// their tables made once; any other set gets a table of its own per call.
+const StopTable& StopTableFor(const char* delimiters, std::optional<StopTable>& scratch) {
+  static const char* const kSets[] = {
+      kMainKeywordDelimiters,       kOptionKeywordDelimiters,
+      kTranslationStringDelimiters, kFlagKeywordDelimiters,
+      kRangeStringDelimiters,       kFloatRangeStringDelimiters,
+      kEndofLineDelimiters,         nullptr,
+  };
+  static const std::vector<StopTable> kTables = [] {
+    std::vector<StopTable> tables;
+    for (const char* set : kSets) tables.emplace_back(set);
+    return tables;
+  }();
+  for (size_t i = 0; i < std::size(kSets); ++i) {
+    if (kSets[i] == delimiters) return kTables[i];
+  }
+  return scratch.emplace(delimiters);
+}
+
 }  // namespace
 
 bool PPDX::NextToken(PPDStream& stream, char* token, const char* delimiters, bool strip) {
   if (token == nullptr) return false;
+  std::optional<StopTable> scratch;
+  const StopTable& stops = StopTableFor(delimiters, scratch);
+  size_t available = 0;
+  const char* bytes = stream.Unread(available);
   size_t count = 0;
+  size_t at = 0;  // bytes consumed
   bool endedAtLineFeed = false;
-  while (count < kMaxTokenLength) {
-    char c;
-    if (!stream.GetChar(c)) break;
-    if (c == '\n') {
-      endedAtLineFeed = true;
-      break;
+  bool ended = false;  // ended at a byte (consumed), not at the limit or the end
+  while (count < kMaxTokenLength && at < available) {
+    const char c = bytes[at++];
+    if (stops[c]) {
+      if (c == '\n') {
+        endedAtLineFeed = true;
+        ended = true;
+        break;
+      }
+      const bool lineFeedFollows = at < available && bytes[at] == '\n';
+      if (c == '\r' && !lineFeedFollows) {
+        ended = true;
+        break;
+      }
+      // A NUL ends the token as well: the token is a C string.
+      if (c == '\0' || (delimiters != nullptr && std::strchr(delimiters, c) != nullptr)) {
+        ended = true;
+        break;
+      }
     }
-    if (c == '\r' && stream.PeekChar() != '\n') break;
-    // A NUL ends the token as well: the token is a C string.
-    if (c == '\0') break;
-    if (delimiters != nullptr && std::strchr(delimiters, c) != nullptr) break;
     token[count++] = c;
+  }
+  stream.Consume(at);
+  if (!ended && count < kMaxTokenLength) {
+    char end;
+    stream.GetChar(end);  // at the end: the stream records it as GetChar does
   }
   if (endedAtLineFeed && count > 0 && token[count - 1] == '\r') --count;
   token[count] = '\0';
@@ -77,6 +135,14 @@ struct PPDX::ValueReader {
   void Put(char c) {
     if (cut) return;
     buffer[count++] = c;
+    if (count >= limit) cut = true;
+  }
+  // Put for each of n bytes.
+  void PutAll(const char* bytes, size_t n) {
+    if (cut || n == 0) return;
+    const size_t take = n < limit - count ? n : limit - count;
+    std::memcpy(buffer + count, bytes, take);
+    count += take;
     if (count >= limit) cut = true;
   }
 };
@@ -146,13 +212,11 @@ unsigned long PPDX::ReadValue(PPDStream& line, char* buffer, unsigned long size,
       }
       if (!piece && separate) value.Put(postscript ? '\n' : '\0');
       separate = true;
-      for (; at < length; ++at) {
-        if (next[at] == '"') {
-          closed = true;
-          break;
-        }
-        value.Put(next[at]);
-      }
+      const void* quote = std::memchr(next + at, '"', length - at);
+      const size_t end =
+          quote ? static_cast<size_t>(static_cast<const char*>(quote) - next) : length;
+      value.PutAll(next + at, end - at);
+      if (quote) closed = true;
     }
   }
 

@@ -71,8 +71,11 @@ bool UsesCRLFLineEnds(const std::filesystem::path& path) {
 }
 
 bool IsServerDataKeyword(const char* keyword) {
+  // Every name begins with "QZ": most keywords are settled by one search.
+  const char* qz = std::strstr(keyword, "QZ");
+  if (qz == nullptr) return false;
   for (const char* name : kServerDataKeywords) {
-    if (std::strstr(keyword, name)) return true;
+    if (std::strstr(qz, name)) return true;
   }
   return false;
 }

@@ -61,12 +61,14 @@ struct PopupItems {
 bool QZVPPD::ReadPostScriptValue(PPDStream& line, unsigned char*& data, long& length) {
   data = nullptr;
   length = 0;
-  std::vector<char> buffer(kQuotesStringSizeLimit + 1, '\0');
-  const unsigned long count = GetPostscriptString(line, buffer.data(), kQuotesStringSizeLimit);
+  // Not cleared: the reader terminates what it stores, and only the stored
+  // bytes are copied out.
+  char buffer[kQuotesStringSizeLimit + 1];
+  const unsigned long count = GetPostscriptString(line, buffer, kQuotesStringSizeLimit);
   if (count == 0 || (count == 1 && buffer[0] == '\n')) return false;
   data = static_cast<unsigned char*>(std::malloc(count));
   if (!data) return false;
-  std::memcpy(data, buffer.data(), count);
+  std::memcpy(data, buffer, count);
   length = static_cast<long>(count);
   return true;
 }

@@ -1,5 +1,6 @@
 #include "platform/CFString.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -149,6 +150,14 @@ CFString CFString::CreateWithBytes(const void* bytes, size_t length, TextEncodin
                (encoding == kTextEncodingUnicodeDefault && !HostIsLittleEndian());
     return CFString(UnitsFromBytes(reinterpret_cast<const unsigned char*>(p), length, big));
   }
+  // ISO Latin-1 is the first 256 code points, and ASCII text reads the same
+  // in Mac Roman and Windows Latin-1: no converter needed for those.
+  const auto* bytes8 = reinterpret_cast<const unsigned char*>(p);
+  const bool direct =
+      encoding == kTextEncodingISOLatin1 ||
+      ((encoding == kTextEncodingMacRoman || encoding == kTextEncodingWindowsLatin1) &&
+       std::all_of(bytes8, bytes8 + length, [](unsigned char b) { return b < 0x80; }));
+  if (direct) return CFString(std::u16string(bytes8, bytes8 + length));
   std::string utf16;
   if (!ConvertText(std::string_view(p, length), encoding, kTextEncodingUnicodeDefault, utf16))
     return CFString();

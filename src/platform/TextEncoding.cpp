@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -158,10 +159,39 @@ int32_t RunAll(TextConversion& conv, const char*& in, size_t& inLeft, std::strin
 
 }  // namespace
 
+namespace {
+
+// Opening an iconv handle costs far more than converting a short text, and
+// the parser converts every translation: whole-buffer conversions reuse one
+// context per pair of encodings (per thread, reset before each use).
+TextConversion* CachedConversion(TextEncoding from, TextEncoding to) {
+  struct Entry {
+    TextEncoding from;
+    TextEncoding to;
+    std::unique_ptr<TextConversion> conversion;
+  };
+  thread_local std::vector<Entry> cache;
+  for (Entry& entry : cache) {
+    if (entry.from == from && entry.to == to) {
+      entry.conversion->Reset();
+      return entry.conversion.get();
+    }
+  }
+  auto conversion = std::make_unique<TextConversion>(from, to);
+  if (!conversion->Valid()) return nullptr;
+  constexpr size_t kMaxCached = 16;
+  if (cache.size() >= kMaxCached) cache.erase(cache.begin());
+  cache.push_back(Entry{from, to, std::move(conversion)});
+  return cache.back().conversion.get();
+}
+
+}  // namespace
+
 bool ConvertText(std::string_view in, TextEncoding from, TextEncoding to, std::string& out,
                  char lossByte) {
-  TextConversion conv(from, to);
-  if (!conv.Valid()) return false;
+  TextConversion* cached = CachedConversion(from, to);
+  if (cached == nullptr) return false;
+  TextConversion& conv = *cached;
   const char* src = in.data();
   size_t left = in.size();
   std::string result;

@@ -71,6 +71,51 @@ TEST_F(TokenizerTest, NextTokenCases) {
   EXPECT_FALSE(doc_.NextToken(s, nullptr, nullptr, true));
 }
 
+// The token reader looks at many bytes at once; the stream must still end up
+// as reading the token byte by byte leaves it: good after a consumed byte, at
+// the end once the data ran out before the token ended, bad without data.
+// Also a delimiter set of the caller's own (not one of the parser's sets) and
+// a CR that is itself a delimiter.
+TEST_F(TokenizerTest, NextTokenLeavesTheStreamAsByteReadsDo) {
+  char ownSet[] = "=;";
+  struct Case {
+    std::string input;
+    const char* delimiters;
+    std::string token;
+    int16_t status;
+  } cases[] = {
+      {"key=value", ownSet, "key", PPDStream::kGood},
+      {"key;", ownSet, "key", PPDStream::kGood},
+      {"key", ownSet, "key", PPDStream::kEndOfData},
+      {"a b", kMainKeywordDelimiters, "a", PPDStream::kGood},
+      {"ab\r", nullptr, "ab", PPDStream::kGood},
+      {"ab\r\ncd", "\r", "ab", PPDStream::kGood},
+      {"ab\r\ncd", nullptr, "ab", PPDStream::kGood},
+      // Exactly at the limit the next byte is not looked at, even at the end.
+      {std::string(255, 'k'), nullptr, std::string(255, 'k'), PPDStream::kGood},
+      {std::string(254, 'k'), nullptr, std::string(254, 'k'), PPDStream::kEndOfData},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input.substr(0, 20));
+    PPDStream s(c.input.data(), static_cast<long>(c.input.size()));
+    char token[256];
+    doc_.NextToken(s, token, c.delimiters, false);
+    EXPECT_EQ(std::string(token), c.token);
+    EXPECT_EQ(s.Status(), c.status);
+  }
+  // Where the first token ended, the second goes on.
+  const std::string two = "one=two";
+  PPDStream s(two.data(), static_cast<long>(two.size()));
+  char token[256];
+  doc_.NextToken(s, token, ownSet, false);
+  EXPECT_TRUE(doc_.NextToken(s, token, ownSet, false));
+  EXPECT_STREQ(token, "two");
+  EXPECT_TRUE(s.EndOfFile());
+  PPDStream none(nullptr, 0);
+  EXPECT_FALSE(doc_.NextToken(none, token, ownSet, true));
+  EXPECT_TRUE(none.Bad());
+}
+
 TEST_F(TokenizerTest, WhiteSpaceHelpers) {
   char a[] = " \t lead";
   PPDX::StripLeadingWhiteSpace(a);
