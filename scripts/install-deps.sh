@@ -13,6 +13,11 @@ PACKAGES=(
 if [[ "${TAVRO_WITH_CUPSD:-0}" == 1 ]]; then
   PACKAGES+=(cups-daemon cups-client)
 fi
+# Real PPDs nobody here wrote, for tools/robustness.sh and bench/run.sh; xz
+# is what their self-extracting archives call.
+if [[ "${TAVRO_WITH_REAL_PPDS:-0}" == 1 ]]; then
+  PACKAGES+=(openprinting-ppds hplip-data foomatic-db-compressed-ppds xz-utils python3)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
