@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
       ours = std::to_string(micros) + "\t" + Errors(doc);
       for (const char* value :
            {doc.PCFileName(), doc.ModelName(), doc.LanguageVersion(), doc.LanguageEncoding()}) {
-        ours += "\t" + Escape(value);
+        ours.append("\t").append(Escape(value));
       }
     }
     watchdog.Stop();
