@@ -10,6 +10,8 @@ inline constexpr const char* kFlagKeywordDelimiters = "|:\"";
 inline constexpr const char* kRangeStringDelimiters = ";()";
 inline constexpr const char* kFloatRangeStringDelimiters = ";()";
 inline constexpr const char* kEndofLineDelimiters = "\n\r";
+// The words of a constraint line.
+inline constexpr const char* kWhiteSpaceDelimiters = " \t";
 
 // Capacity of a PostScript value buffer.
 constexpr unsigned long kQuotesStringSizeLimit = 4096;

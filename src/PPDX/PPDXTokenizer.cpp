@@ -6,6 +6,10 @@
 #include <optional>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "PPDX/PPDTokenLimits.h"
 #include "PPDX/PPDX.h"
 
@@ -19,26 +23,58 @@ bool IsWhite(char c) {
 // them really ends it is decided in the order of the token rules.
 struct StopTable {
   bool stops[256] = {};
+  bool crDelimits = false;  // CR ends a token even before an LF
+  // The distinct stop bytes, for scanning 16 bytes at a time; a set with
+  // more than kMaxListed of them is scanned byte by byte.
+  static constexpr int kMaxListed = 8;
+  char listed[kMaxListed] = {};
+  int listedCount = 0;
   explicit StopTable(const char* delimiters) {
-    stops[static_cast<unsigned char>('\n')] = true;
-    stops[static_cast<unsigned char>('\r')] = true;
-    stops[0] = true;
+    Add('\n');
+    Add('\r');
+    Add('\0');
     if (delimiters != nullptr) {
-      for (const char* d = delimiters; *d != '\0'; ++d)
-        stops[static_cast<unsigned char>(*d)] = true;
+      for (const char* d = delimiters; *d != '\0'; ++d) Add(*d);
+      crDelimits = std::strchr(delimiters, '\r') != nullptr;
     }
   }
+  void Add(char c) {
+    bool& stop = stops[static_cast<unsigned char>(c)];
+    if (stop) return;
+    stop = true;
+    listedCount = listedCount < kMaxListed ? listedCount + 1 : kMaxListed + 1;
+    if (listedCount <= kMaxListed) listed[listedCount - 1] = c;
+  }
   bool operator[](char c) const { return stops[static_cast<unsigned char>(c)]; }
+
+  // The first position in [at, limit) that holds a stop byte, or limit.
+  size_t Scan(const char* bytes, size_t at, size_t limit) const {
+#if defined(__SSE2__)
+    if (listedCount <= kMaxListed) {
+      __m128i wanted[kMaxListed];
+      for (int i = 0; i < listedCount; ++i) wanted[i] = _mm_set1_epi8(listed[i]);
+      while (at + 16 <= limit) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
+        __m128i hits = _mm_cmpeq_epi8(block, wanted[0]);
+        for (int i = 1; i < listedCount; ++i)
+          hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, wanted[i]));
+        if (const int mask = _mm_movemask_epi8(hits)) return at + __builtin_ctz(mask);
+        at += 16;
+      }
+    }
+#endif
+    while (at < limit && !(*this)[bytes[at]]) ++at;
+    return at;
+  }
 };
 
 // The parser's own delimiter sets (constants, so known by address) have
 // their tables made once; any other set gets a table of its own per call.
 const StopTable& StopTableFor(const char* delimiters, std::optional<StopTable>& scratch) {
   static const char* const kSets[] = {
-      kMainKeywordDelimiters,       kOptionKeywordDelimiters,
-      kTranslationStringDelimiters, kFlagKeywordDelimiters,
-      kRangeStringDelimiters,       kFloatRangeStringDelimiters,
-      kEndofLineDelimiters,         nullptr,
+      kMainKeywordDelimiters, kOptionKeywordDelimiters, kTranslationStringDelimiters,
+      kFlagKeywordDelimiters, kRangeStringDelimiters,   kFloatRangeStringDelimiters,
+      kEndofLineDelimiters,   kWhiteSpaceDelimiters,    nullptr,
   };
   static const std::vector<StopTable> kTables = [] {
     std::vector<StopTable> tables;
@@ -53,48 +89,46 @@ const StopTable& StopTableFor(const char* delimiters, std::optional<StopTable>& 
 
 }  // namespace
 
+// The token is the bytes before the first stop byte that ends it, at most
+// kMaxTokenLength of them. A CR ends it unless an LF follows (then the LF
+// ends it and the CR is dropped) or CR is itself a delimiter. The ending
+// byte is consumed; a token cut at its limit leaves the rest unread.
 bool PPDX::NextToken(PPDStream& stream, char* token, const char* delimiters, bool strip) {
   if (token == nullptr) return false;
   std::optional<StopTable> scratch;
   const StopTable& stops = StopTableFor(delimiters, scratch);
   size_t available = 0;
   const char* bytes = stream.Unread(available);
-  size_t count = 0;
-  size_t at = 0;  // bytes consumed
+  const size_t limit = available < kMaxTokenLength ? available : kMaxTokenLength;
+  size_t at = 0;  // bytes of the token so far
+  bool ended = false;
   bool endedAtLineFeed = false;
-  bool ended = false;  // ended at a byte (consumed), not at the limit or the end
-  while (count < kMaxTokenLength && at < available) {
-    const char c = bytes[at++];
-    if (stops[c]) {
-      if (c == '\n') {
-        endedAtLineFeed = true;
-        ended = true;
-        break;
-      }
-      const bool lineFeedFollows = at < available && bytes[at] == '\n';
-      if (c == '\r' && !lineFeedFollows) {
-        ended = true;
-        break;
-      }
-      // A NUL ends the token as well: the token is a C string.
-      if (c == '\0' || (delimiters != nullptr && std::strchr(delimiters, c) != nullptr)) {
-        ended = true;
-        break;
-      }
+  for (;;) {
+    at = stops.Scan(bytes, at, limit);
+    if (at == limit) break;
+    const char c = bytes[at];
+    if (c == '\r' && !stops.crDelimits && at + 1 < available && bytes[at + 1] == '\n') {
+      ++at;  // part of the token; the LF after it ends it
+      continue;
     }
-    token[count++] = c;
+    ended = true;
+    endedAtLineFeed = c == '\n';
+    break;
   }
-  stream.Consume(at);
+  size_t count = at;
+  stream.Consume(ended ? at + 1 : at);
   if (!ended && count < kMaxTokenLength) {
     char end;
     stream.GetChar(end);  // at the end: the stream records it as GetChar does
   }
-  if (endedAtLineFeed && count > 0 && token[count - 1] == '\r') --count;
-  token[count] = '\0';
+  if (endedAtLineFeed && count > 0 && bytes[count - 1] == '\r') --count;
+  size_t begin = 0;
   if (strip) {
-    StripLeadingWhiteSpace(token);
-    StripTrailingWhiteSpace(token);
+    while (begin < count && IsWhite(bytes[begin])) ++begin;
+    while (count - begin > 1 && IsWhite(bytes[count - 1])) --count;
   }
+  std::memmove(token, bytes + begin, count - begin);
+  token[count - begin] = '\0';
   return token[0] != '\0';
 }
 

@@ -3,8 +3,11 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <typeinfo>
+#include <unordered_map>
 
 #include "PPDX/PPDFileStream.h"
 #include "PPDX/PPDObjects/Controls/PPDXControls.h"
@@ -116,6 +119,31 @@ const Dispatch kDispatch[] = {
      false},
 };
 
+// What the main loop does with a keyword: the index of its dispatch entry,
+// kPSKeyword for one that ParsePSKeywords (this reader's or the base's)
+// reads, or kUnhandled. One look-up instead of a comparison per entry.
+constexpr int kPSKeyword = -1;
+constexpr int kUnhandled = -2;
+
+int KeywordAction(const char* keyword, size_t length) {
+  static const std::unordered_map<std::string_view, int> kActions = [] {
+    std::unordered_map<std::string_view, int> actions;
+    // Every keyword of QZVPPD::ParsePSKeywords and PPDX::ParsePSKeywords.
+    for (const char* k :
+         {"*%QZFileVersion", "*%QZVersion", "*%QZVersionMac", "*OpenGroup", "*CloseGroup",
+          "*PCFileName", "*FormatVersion", "*FileVersion", "*ModelName", "*APDialogExtension",
+          "*LanguageVersion", "*LanguageEncoding"}) {
+      actions.emplace(k, kPSKeyword);
+    }
+    // Dispatch entries come first where a keyword is in both.
+    for (size_t i = 0; i < std::size(kDispatch); ++i)
+      actions[kDispatch[i].keyword] = static_cast<int>(i);
+    return actions;
+  }();
+  auto it = kActions.find(std::string_view(keyword, length));
+  return it == kActions.end() ? kUnhandled : it->second;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- construction
@@ -195,13 +223,8 @@ void QZVPPD::Parse() {
         keyword[0] = '\0';
         NextToken(lineStream, keyword, kMainKeywordDelimiters, true);
         if (keyword[0] != '\0' && !IsServerDataKeyword(keyword)) {
-          const Dispatch* entry = nullptr;
-          for (const Dispatch& candidate : kDispatch) {
-            if (std::strcmp(keyword, candidate.keyword) == 0) {
-              entry = &candidate;
-              break;
-            }
-          }
+          const int action = KeywordAction(keyword, std::strlen(keyword));
+          const Dispatch* entry = action >= 0 ? &kDispatch[action] : nullptr;
           if (entry) {
             error = entry->handler(*this, lineStream);
             if (entry->ignoreResult) {
@@ -210,7 +233,7 @@ void QZVPPD::Parse() {
             }
           } else if (std::strstr(line, "*DMT_Injection")) {
             ParseDMTInjection(line);
-          } else {
+          } else if (action == kPSKeyword) {
             error = ParsePSKeywords(lineStream, keyword);
           }
           if (error) {

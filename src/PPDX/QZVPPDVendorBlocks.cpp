@@ -308,11 +308,11 @@ PPDXErrorObj* QZVPPD::ParsePropertyPage(PPDStream& line) {
 }
 
 PPDXErrorObj* QZVPPD::ParseUIConstraint(PPDStream& line, bool required) {
-  char tokens[4][kPPDLineBufferSize] = {};
+  char tokens[4][kPPDLineBufferSize];
   int count = 0;
   for (auto& token : tokens) {
     line.SkipWhiteSpace();
-    if (NextToken(line, token, " \t", true)) ++count;
+    if (NextToken(line, token, kWhiteSpaceDelimiters, true)) ++count;
   }
   if (count < 2) return nullptr;
   const char* key1 = tokens[0];

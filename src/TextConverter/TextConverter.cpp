@@ -118,6 +118,16 @@ CFString TextConverter::ToUnicode(const char* bytes, size_t length) {
 CFString TextConverter::ConvertToCFString(const char* text, long length) {
   if (text == nullptr) return CFString(std::u16string());
   const size_t size = length > 0 ? strnlen(text, static_cast<size_t>(length)) : std::strlen(text);
+  // Plain ASCII without hex groups reads the same in every source encoding
+  // but Shift-JIS (whose 0x5C and 0x7E are not ASCII's): most PPD texts.
+  if (source_ != kTextEncodingShiftJIS || declaredUTF8_) {
+    bool plain = true;
+    for (size_t i = 0; i < size && plain; ++i) {
+      const auto c = static_cast<unsigned char>(text[i]);
+      plain = c < 0x80 && c != '<';
+    }
+    if (plain) return CFString(std::u16string(text, text + size));
+  }
   std::string input(text, size);
   std::unique_ptr<char[]> decoded(new (std::nothrow) char[size + 1]);
   if (!decoded) return CFSTR("Out Of Memory");

@@ -1,42 +1,87 @@
 #include "constraints/UIConstraints.h"
 
+#include <cstdint>
 #include <cstring>
 
 UIConstraints::UIConstraints() = default;
 UIConstraints::~UIConstraints() = default;
 
+namespace {
+
+// FNV-1a: constraint names are short, so a byte loop beats a block hash.
+size_t HashText(const char* text, size_t length) {
+  uint64_t h = 14695981039346656037ull;
+  for (size_t i = 0; i < length; ++i) {
+    h ^= static_cast<unsigned char>(text[i]);
+    h *= 1099511628211ull;
+  }
+  return static_cast<size_t>(h);
+}
+
+}  // namespace
+
+long UIConstraints::Lookup(const char* text, size_t length, size_t hash) const {
+  if (slots_.empty()) return -1;
+  const size_t mask = slots_.size() - 1;
+  for (size_t at = hash & mask;; at = (at + 1) & mask) {
+    const Slot& slot = slots_[at];
+    if (slot.id < 0) return -1;
+    if (slot.hash != hash) continue;
+    const char* held = strings_.Find(slot.id);
+    if (held && std::strncmp(held, text, length) == 0 && held[length] == '\0') return slot.id;
+  }
+}
+
+void UIConstraints::IndexEntry(long id, const char* text) {
+  const size_t length = std::strlen(text);
+  const size_t hash = HashText(text, length);
+  if (Lookup(text, length, hash) >= 0) return;  // keeps the first
+  if ((indexedStrings_ + 1) * 2 > static_cast<long>(slots_.size())) {
+    std::vector<Slot> old(slots_.empty() ? 64 : slots_.size() * 2);
+    old.swap(slots_);
+    const size_t mask = slots_.size() - 1;
+    for (const Slot& slot : old) {
+      if (slot.id < 0) continue;
+      size_t at = slot.hash & mask;
+      while (slots_[at].id >= 0) at = (at + 1) & mask;
+      slots_[at] = slot;
+    }
+  }
+  const size_t mask = slots_.size() - 1;
+  size_t at = hash & mask;
+  while (slots_[at].id >= 0) at = (at + 1) & mask;
+  slots_[at] = Slot{id, hash};
+}
+
 void UIConstraints::SyncIndex() {
   const long n = strings_.size();
-  if (n < indexedStrings_) {  // the table was cleared
-    ids_.clear();
+  if (n < indexedStrings_ || strings_.Generation() != indexedGeneration_) {
+    // The table was cleared (and maybe refilled) behind our back.
+    slots_.clear();
     indexedStrings_ = 0;
+    indexedGeneration_ = strings_.Generation();
   }
   for (long i = indexedStrings_; i < n; ++i) {
-    if (const char* text = strings_.Find(i)) ids_.emplace(text, i);  // keeps the first
+    if (const char* text = strings_.Find(i)) IndexEntry(i, text);
+    indexedStrings_ = i + 1;
   }
-  indexedStrings_ = n;
 }
 
 long UIConstraints::FindId(const char* text) {
   if (!text) return -1;
   SyncIndex();
-  auto it = ids_.find(std::string_view(text));
-  if (it == ids_.end()) return -1;
-  const char* held = strings_.Find(it->second);
-  if (held && std::strcmp(held, text) == 0) return it->second;
-  // The table was cleared and refilled behind our back: start over.
-  ids_.clear();
-  indexedStrings_ = 0;
-  SyncIndex();
-  it = ids_.find(std::string_view(text));
-  return it == ids_.end() ? -1 : it->second;
+  const size_t length = std::strlen(text);
+  return Lookup(text, length, HashText(text, length));
 }
 
 long UIConstraints::Intern(const char* text) {
   if (!text) return -1;
-  const long id = FindId(text);
+  SyncIndex();
+  const size_t length = std::strlen(text);
+  const size_t hash = HashText(text, length);
+  const long id = Lookup(text, length, hash);
   if (id >= 0) return id;
-  const long added = strings_.Insert(text);
+  const long added = strings_.Append(text);  // known not to be held
   SyncIndex();
   return added;
 }

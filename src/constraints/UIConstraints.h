@@ -62,9 +62,10 @@ class UIConstraints {
     long key1, option1, key2, option2;
     bool required;
   };
-  struct TextHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  // One slot of the text index: a string table index and its text's hash.
+  struct Slot {
+    long id = -1;  // -1: empty
+    size_t hash = 0;
   };
   static constexpr long kAbsent = -0x7fffffffffffffffL - 1;
   static constexpr long kDirectKeys = 1L << 20;
@@ -85,8 +86,13 @@ class UIConstraints {
 
   // Speed-ups over the members above, never the source of truth: text -> id,
   // the current option of each key by id, and a flat copy of the forest.
-  std::unordered_map<std::string, long, TextHash, std::equal_to<>> ids_;
+  // Open addressing over the string table (first entry of each text wins),
+  // at most half full; rebuilt when the table was cleared.
+  std::vector<Slot> slots_;
   long indexedStrings_ = 0;
+  unsigned long indexedGeneration_ = 0;
+  void IndexEntry(long id, const char* text);
+  long Lookup(const char* text, size_t length, size_t hash) const;
   std::vector<long> currentByKey_;
   std::unordered_map<long, long> currentOverflow_;
   ConstraintIndex index_;

@@ -20,6 +20,11 @@ long CStringSoup::Insert(const char* text) {
   // Through the object, so that a derived table's look-up is honoured.
   long found = Find(text);
   if (found >= 0) return found;
+  return Append(text);
+}
+
+long CStringSoup::Append(const char* text) {
+  if (!text) return -1;
   size_t length = std::strlen(text);
   size_t bytes = std::max(kMinimumBuffer, length + 1);
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[bytes]());
@@ -43,6 +48,7 @@ char* CStringSoup::Find(long index) const {
 
 void CStringSoup::Clear() {
   entries_.clear();
+  ++generation_;
 }
 
 long CStringSoup::size() const {

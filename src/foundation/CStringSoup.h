@@ -17,6 +17,9 @@ class CStringSoup {
   virtual long Insert(const char* text);
   // Index of the first entry equal to text (exact bytes), or -1.
   virtual long Find(const char* text) const;
+  // Appends a copy of a text the caller knows is not held (sized as Insert
+  // does) without searching; -1 for null or when no buffer can be had.
+  long Append(const char* text);
   // The entry at an index; null outside 0..size()-1.
   virtual char* Find(long index) const;
   char* Find(int index) const {
@@ -27,6 +30,9 @@ class CStringSoup {
 
   // Bytes allocated for the entry at an index (0 outside the range).
   size_t BufferSize(long index) const;
+  // Grows by one with every Clear, so that an index kept beside the table
+  // can tell that its entries are no longer the ones it saw.
+  unsigned long Generation() const { return generation_; }
 
  private:
   struct Entry {
@@ -34,4 +40,5 @@ class CStringSoup {
     size_t bufferSize;
   };
   std::vector<Entry> entries_;
+  unsigned long generation_ = 0;
 };

@@ -97,7 +97,12 @@ void PPDXControls::Recount() {
 
 void PPDXControls::Add(PPDXControl* control) {
   if (!control) return;
-  all_.PushBack(control);
+  if (!all_.PushBack(control)) return;
+  if (const char* keyword = control->Keyword()) {
+    PointerListItr last = all_.End();
+    --last;
+    byKeyword_.try_emplace(std::string_view(keyword), Indexed{control, last});
+  }
   if (dynamic_cast<PPDXJobNote*>(control)) {
     Count(jobNotes_, control);
   } else if (dynamic_cast<PPDXBooleanControl*>(control)) {
@@ -192,6 +197,18 @@ PPDXControl* PPDXControls::Next(CNTL_TYPE& type) {
 PPDXControl* PPDXControls::Find(const char* name, CNTL_TYPE& type, const bool& exact) {
   type = kNoControl;
   if (!name) return nullptr;
+  if (exact && GetDisplayOption() == kDisplayEverything) {
+    // Every control shows: the first of that keyword, with the cursor left
+    // where the walk below would leave it.
+    auto it = byKeyword_.find(std::string_view(name));
+    if (it == byKeyword_.end()) {
+      allCursor_ = all_.End();
+      return nullptr;
+    }
+    allCursor_ = it->second.at;
+    type = it->second.control->Type();
+    return it->second.control;
+  }
   for (PPDXControl* c = First(type); c; c = Next(type)) {
     if (ControlKeywordMatches(c->Keyword(), name, exact)) return c;
   }

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
+#include <unordered_map>
 
 #include "PPDX/PPDObjects/Controls/CountArray.h"
 #include "PPDX/PPDObjects/Controls/PPDXControl.h"
@@ -122,6 +124,14 @@ class PPDXControls {
 
   PointerList all_;
   PointerListItr allCursor_;
+  // The first control of each keyword and its place in the all list: an
+  // exact look-up among every control (the document's own searches) needs no
+  // walk. Keywords are fixed when a control is made.
+  struct Indexed {
+    PPDXControl* control;
+    PointerListItr at;
+  };
+  std::unordered_map<std::string_view, Indexed> byKeyword_;
   KindList popups_;
   KindList booleans_;
   KindList ranges_;
