@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "PPDX/PPDTokenLimits.h"
 #include "PPDX/PPDX.h"
@@ -114,6 +116,59 @@ TEST_F(TokenizerTest, NextTokenLeavesTheStreamAsByteReadsDo) {
   PPDStream none(nullptr, 0);
   EXPECT_FALSE(doc_.NextToken(none, token, ownSet, true));
   EXPECT_TRUE(none.Bad());
+}
+
+// A byte-at-a-time reading of the token rules, to hold the block scanner to:
+// the token, and how many bytes it leaves consumed.
+std::pair<std::string, size_t> ReferenceToken(const std::string& in, const char* delimiters) {
+  std::string token;
+  size_t at = 0;
+  while (token.size() < kMaxTokenLength && at < in.size()) {
+    const char c = in[at++];
+    if (c == '\n') {
+      if (!token.empty() && token.back() == '\r') token.pop_back();
+      return {token, at};
+    }
+    const bool crStays = c == '\r' && at < in.size() && in[at] == '\n' &&
+                         !(delimiters && std::strchr(delimiters, '\r'));
+    if (!crStays && (c == '\r' || c == '\0' || (delimiters && std::strchr(delimiters, c))))
+      return {token, at};
+    token += c;
+  }
+  return {token, at};
+}
+
+// Stop bytes on either side of the 16-byte blocks the scanner reads, for each
+// of the parser's sets, a set of the caller's own and one too large to scan by
+// blocks.
+TEST_F(TokenizerTest, NextTokenMatchesAByteAtATimeReadingAroundBlockEdges) {
+  char ownSet[] = "=;";
+  char largeSet[] = "abcdefgh=";
+  const char* sets[] = {kMainKeywordDelimiters, kOptionKeywordDelimiters,
+                        kTranslationStringDelimiters, kFlagKeywordDelimiters,
+                        kRangeStringDelimiters, kEndofLineDelimiters, kWhiteSpaceDelimiters,
+                        ownSet, largeSet, nullptr};
+  const std::string stops[] = {" ", "\t", ":", "/", "|", "\"", ";", "(", "=", "\r", "\n",
+                               "\r\n", std::string(1, '\0'), "a"};
+  for (const char* set : sets) {
+    for (const std::string& stop : stops) {
+      for (size_t position : {0, 1, 15, 16, 17, 31, 32, 33, 254, 255, 256}) {
+        std::string in(position, 'K');
+        in += stop;
+        in += "tail";
+        const auto [token, consumed] = ReferenceToken(in, set);
+        SCOPED_TRACE(::testing::Message() << "set " << (set ? set : "(none)") << " stop "
+                                          << static_cast<int>(stop[0]) << " at " << position);
+        PPDStream s(in.data(), static_cast<long>(in.size()));
+        char out[256];
+        doc_.NextToken(s, out, set, false);
+        EXPECT_EQ(std::string(out), token);
+        size_t left = 0;
+        s.Unread(left);
+        EXPECT_EQ(in.size() - left, consumed);
+      }
+    }
+  }
 }
 
 TEST_F(TokenizerTest, WhiteSpaceHelpers) {

@@ -216,3 +216,40 @@ TEST(UIConstraintsTest, FastCheckAgreesWithTheEngine) {
 }
 
 }  // namespace
+
+namespace {
+
+// The store keeps its own index of the string table: it must grow with many
+// texts and follow a table that was cleared and refilled in another order,
+// even to the same size.
+TEST(UIConstraintsTest, TextIdsFollowTheStringTable) {
+  UIConstraints ui;
+  std::vector<std::string> names;
+  for (int i = 0; i < 3000; ++i) names.push_back("*Key" + std::to_string(i));
+  for (const std::string& name : names) ui.KVSInsert(name.c_str(), "On");
+  CStringSoup& table = *ui.GetConstraintStrings();
+  ASSERT_EQ(table.size(), 3001);  // each key once, "On" once
+  for (const std::string& name : names) {
+    const long id = ui.FindId(name.c_str());
+    ASSERT_GE(id, 0) << name;
+    EXPECT_STREQ(table.Find(id), name.c_str());
+  }
+  EXPECT_EQ(ui.FindId("*Key3000"), -1);
+  EXPECT_EQ(ui.FindId(""), -1);
+
+  // Cleared and refilled behind the store's back, same size, other order.
+  const long size = table.size();
+  table.Clear();
+  table.Insert("On");
+  for (auto it = names.rbegin(); it != names.rend(); ++it) table.Insert(it->c_str());
+  ASSERT_EQ(table.size(), size);
+  EXPECT_EQ(ui.FindId("On"), 0);
+  EXPECT_EQ(ui.FindId("*Key2999"), 1);
+  EXPECT_EQ(ui.FindId(names.front().c_str()), size - 1);
+  // Interning after the refill adds a text once.
+  ui.KVSInsert("*Fresh", "On");
+  EXPECT_EQ(table.size(), size + 1);
+  EXPECT_EQ(ui.FindId("*Fresh"), size);
+}
+
+}  // namespace

@@ -235,6 +235,27 @@ TEST_F(MixedControlsTest, FindMatchesDisplayableControlsExactlyOrBySubstring) {
   EXPECT_EQ(controls().FindSpecialOption("*QZPlain", true), nullptr);
 }
 
+// Where every control shows, an exact search is a look-up; it must still give
+// the first control of a keyword and leave the walk where a walk would.
+TEST_F(MixedControlsTest, ExactFindAmongEveryControlActsAsTheWalk) {
+  PPDXPopupControl* second = set_.Add(Popup("*PageSize", true), nullptr);
+  ScopedDisplayOption everything(kDisplayEverything);
+  CNTL_TYPE type = kNoControl;
+  EXPECT_EQ(controls().Find("*PageSize", type, true), pageSize_);
+  EXPECT_NE(pageSize_, second);
+  EXPECT_EQ(type, kPopupControl);
+  EXPECT_EQ(controls().Next(type), mediaType_);  // the control after *PageSize
+  EXPECT_EQ(controls().Find("*QZGamma", type, true), gamma_);  // hidden
+  EXPECT_EQ(type, kFloatRangeControl);
+  EXPECT_EQ(controls().Find("*QZSecretTray", type, true)->Keyword(),
+            std::string("*QZSecretTray"));  // hidden orphan
+  EXPECT_EQ(controls().Find("*QZPrintSize", type, true), printSize_);
+  EXPECT_EQ(controls().Next(type), second);
+  EXPECT_EQ(controls().Find("*QZNothing", type, true), nullptr);
+  EXPECT_EQ(type, kNoControl);
+  EXPECT_EQ(controls().Next(type), nullptr);  // a miss walked to the end
+}
+
 TEST_F(MixedControlsTest, KindWalksReturnEveryControlOfTheirKindInOrder) {
   std::vector<std::string> popups;
   for (PPDXPopupControl* p = controls().FirstPopupControl(); p; p = controls().NextPopupControl())
