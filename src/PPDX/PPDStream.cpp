@@ -29,10 +29,6 @@ void PPDStream::SetData(const char* data, long length) {
   status_ = kGood;
 }
 
-void PPDStream::SkipWhiteSpace() {
-  while (pos_ != nullptr && pos_ < end_ && (*pos_ == ' ' || *pos_ == '\t')) ++pos_;
-}
-
 bool PPDStream::Latched(char* buffer) {
   if (!gVectorWorksFix) return false;
   myNSLogC("FIT208051");

@@ -44,7 +44,9 @@ class PPDStream {
     if (pos_ == nullptr || pos_ >= end_) return -1;
     return static_cast<unsigned char>(*pos_);
   }
-  void SkipWhiteSpace();  // spaces and tabs
+  void SkipWhiteSpace() {  // spaces and tabs
+    while (pos_ != nullptr && pos_ < end_ && (*pos_ == ' ' || *pos_ == '\t')) ++pos_;
+  }
 
   // For scanners that look at many bytes at once: the bytes not read yet
   // (null with a count of 0 when the stream has no data), and Consume(n),

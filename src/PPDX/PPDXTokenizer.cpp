@@ -29,6 +29,9 @@ struct StopTable {
   static constexpr int kMaxListed = 8;
   char listed[kMaxListed] = {};
   int listedCount = 0;
+#if defined(__SSE2__)
+  __m128i wanted[kMaxListed] = {};  // each listed byte in all 16 lanes
+#endif
   explicit StopTable(const char* delimiters) {
     Add('\n');
     Add('\r');
@@ -43,16 +46,20 @@ struct StopTable {
     if (stop) return;
     stop = true;
     listedCount = listedCount < kMaxListed ? listedCount + 1 : kMaxListed + 1;
-    if (listedCount <= kMaxListed) listed[listedCount - 1] = c;
+    if (listedCount > kMaxListed) return;
+    listed[listedCount - 1] = c;
+#if defined(__SSE2__)
+    wanted[listedCount - 1] = _mm_set1_epi8(c);
+#endif
   }
-  bool operator[](char c) const { return stops[static_cast<unsigned char>(c)]; }
+  bool operator[](char c) const {
+    return stops[static_cast<unsigned char>(c)];
+  }
 
   // The first position in [at, limit) that holds a stop byte, or limit.
   size_t Scan(const char* bytes, size_t at, size_t limit) const {
 #if defined(__SSE2__)
     if (listedCount <= kMaxListed) {
-      __m128i wanted[kMaxListed];
-      for (int i = 0; i < listedCount; ++i) wanted[i] = _mm_set1_epi8(listed[i]);
       while (at + 16 <= limit) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
         __m128i hits = _mm_cmpeq_epi8(block, wanted[0]);
@@ -81,8 +88,14 @@ const StopTable& StopTableFor(const char* delimiters, std::optional<StopTable>& 
     for (const char* set : kSets) tables.emplace_back(set);
     return tables;
   }();
+  // The set of the previous call is most often the set of this one.
+  static thread_local size_t last = 0;
+  if (kSets[last] == delimiters) return kTables[last];
   for (size_t i = 0; i < std::size(kSets); ++i) {
-    if (kSets[i] == delimiters) return kTables[i];
+    if (kSets[i] == delimiters) {
+      last = i;
+      return kTables[i];
+    }
   }
   return scratch.emplace(delimiters);
 }

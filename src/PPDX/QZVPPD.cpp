@@ -5,9 +5,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <string_view>
 #include <typeinfo>
-#include <unordered_map>
+#include <vector>
 
 #include "PPDX/PPDFileStream.h"
 #include "PPDX/PPDObjects/Controls/PPDXControls.h"
@@ -126,22 +125,42 @@ constexpr int kPSKeyword = -1;
 constexpr int kUnhandled = -2;
 
 int KeywordAction(const char* keyword, size_t length) {
-  static const std::unordered_map<std::string_view, int> kActions = [] {
-    std::unordered_map<std::string_view, int> actions;
+  struct Known {
+    const char* keyword;
+    int action;
+  };
+  // By length: most lines' keywords share their length with none or one of
+  // the known ones, so a line costs a comparison or two.
+  constexpr size_t kLongest = 32;
+  static const std::vector<std::vector<Known>> kByLength = [] {
+    std::vector<std::vector<Known>> table(kLongest + 1);
+    auto add = [&](const char* k, int action) {
+      const size_t n = std::strlen(k);
+      for (Known& known : table[n]) {
+        if (std::strcmp(known.keyword, k) == 0) {
+          known.action = action;
+          return;
+        }
+      }
+      table[n].push_back({k, action});
+    };
     // Every keyword of QZVPPD::ParsePSKeywords and PPDX::ParsePSKeywords.
     for (const char* k :
          {"*%QZFileVersion", "*%QZVersion", "*%QZVersionMac", "*OpenGroup", "*CloseGroup",
           "*PCFileName", "*FormatVersion", "*FileVersion", "*ModelName", "*APDialogExtension",
           "*LanguageVersion", "*LanguageEncoding"}) {
-      actions.emplace(k, kPSKeyword);
+      add(k, kPSKeyword);
     }
     // Dispatch entries come first where a keyword is in both.
     for (size_t i = 0; i < std::size(kDispatch); ++i)
-      actions[kDispatch[i].keyword] = static_cast<int>(i);
-    return actions;
+      add(kDispatch[i].keyword, static_cast<int>(i));
+    return table;
   }();
-  auto it = kActions.find(std::string_view(keyword, length));
-  return it == kActions.end() ? kUnhandled : it->second;
+  if (length > kLongest) return kUnhandled;
+  for (const Known& known : kByLength[length]) {
+    if (std::memcmp(known.keyword, keyword, length) == 0) return known.action;
+  }
+  return kUnhandled;
 }
 
 }  // namespace

@@ -66,6 +66,7 @@ class UIConstraints {
   struct Slot {
     long id = -1;  // -1: empty
     size_t hash = 0;
+    const char* text = nullptr;  // the table's copy, valid until it is cleared
   };
   static constexpr long kAbsent = -0x7fffffffffffffffL - 1;
   static constexpr long kDirectKeys = 1L << 20;
@@ -92,7 +93,7 @@ class UIConstraints {
   long indexedStrings_ = 0;
   unsigned long indexedGeneration_ = 0;
   void IndexEntry(long id, const char* text);
-  long Lookup(const char* text, size_t length, size_t hash) const;
+  long Lookup(const char* text, size_t hash) const;
   std::vector<long> currentByKey_;
   std::unordered_map<long, long> currentOverflow_;
   ConstraintIndex index_;

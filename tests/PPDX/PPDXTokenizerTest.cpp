@@ -144,12 +144,18 @@ std::pair<std::string, size_t> ReferenceToken(const std::string& in, const char*
 TEST_F(TokenizerTest, NextTokenMatchesAByteAtATimeReadingAroundBlockEdges) {
   char ownSet[] = "=;";
   char largeSet[] = "abcdefgh=";
-  const char* sets[] = {kMainKeywordDelimiters, kOptionKeywordDelimiters,
-                        kTranslationStringDelimiters, kFlagKeywordDelimiters,
-                        kRangeStringDelimiters, kEndofLineDelimiters, kWhiteSpaceDelimiters,
-                        ownSet, largeSet, nullptr};
-  const std::string stops[] = {" ", "\t", ":", "/", "|", "\"", ";", "(", "=", "\r", "\n",
-                               "\r\n", std::string(1, '\0'), "a"};
+  const char* sets[] = {kMainKeywordDelimiters,
+                        kOptionKeywordDelimiters,
+                        kTranslationStringDelimiters,
+                        kFlagKeywordDelimiters,
+                        kRangeStringDelimiters,
+                        kEndofLineDelimiters,
+                        kWhiteSpaceDelimiters,
+                        ownSet,
+                        largeSet,
+                        nullptr};
+  const std::string stops[] = {
+      " ", "\t", ":", "/", "|", "\"", ";", "(", "=", "\r", "\n", "\r\n", std::string(1, '\0'), "a"};
   for (const char* set : sets) {
     for (const std::string& stop : stops) {
       for (size_t position : {0, 1, 15, 16, 17, 31, 32, 33, 254, 255, 256}) {

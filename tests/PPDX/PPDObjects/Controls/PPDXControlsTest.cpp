@@ -244,7 +244,7 @@ TEST_F(MixedControlsTest, ExactFindAmongEveryControlActsAsTheWalk) {
   EXPECT_EQ(controls().Find("*PageSize", type, true), pageSize_);
   EXPECT_NE(pageSize_, second);
   EXPECT_EQ(type, kPopupControl);
-  EXPECT_EQ(controls().Next(type), mediaType_);  // the control after *PageSize
+  EXPECT_EQ(controls().Next(type), mediaType_);                // the control after *PageSize
   EXPECT_EQ(controls().Find("*QZGamma", type, true), gamma_);  // hidden
   EXPECT_EQ(type, kFloatRangeControl);
   EXPECT_EQ(controls().Find("*QZSecretTray", type, true)->Keyword(),
