@@ -3,6 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/Log.h"
 
 bool gVectorWorksFix = false;
@@ -15,6 +19,29 @@ namespace {
 
 constexpr char kEndOfPPDMarker[] = "*% End of PPD file";
 constexpr size_t kEndOfPPDMarkerLength = sizeof kEndOfPPDMarker - 1;  // 18
+
+bool IsLineEnd(char c) {
+  return c == '\n' || c == '\r' || c == static_cast<char>(0xFF);
+}
+
+// The first CR, LF or 0xFF in [from, stop), or stop: 16 bytes at a time.
+const char* FirstLineEnd(const char* from, const char* stop) {
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i ff = _mm_set1_epi8(static_cast<char>(0xFF));
+  while (stop - from >= 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    const __m128i hits =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, lf), _mm_cmpeq_epi8(block, cr)),
+                     _mm_cmpeq_epi8(block, ff));
+    if (const int mask = _mm_movemask_epi8(hits)) return from + __builtin_ctz(mask);
+    from += 16;
+  }
+#endif
+  while (from < stop && !IsLineEnd(*from)) ++from;
+  return from;
+}
 
 }  // namespace
 
@@ -52,11 +79,7 @@ PPDStream::LineEnd PPDStream::ReadLineBytes(char* buffer, size_t& used) {
   const char* const stop = from + (available < room ? available : room);
   // The first CR, LF or 0xFF: each search only runs up to the nearest end
   // found so far.
-  const char* p = stop;
-  for (const int end : {int{'\n'}, int{'\r'}, 0xFF}) {
-    if (const void* hit = std::memchr(from, end, static_cast<size_t>(p - from)))
-      p = static_cast<const char*>(hit);
-  }
+  const char* p = FirstLineEnd(from, stop);
   const size_t stored = static_cast<size_t>(p - from);
   std::memcpy(buffer + used, from, stored);
   used += stored;

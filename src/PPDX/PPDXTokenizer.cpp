@@ -3,7 +3,6 @@
 // small white-space helpers.
 #include <cstring>
 #include <iterator>
-#include <optional>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -76,8 +75,8 @@ struct StopTable {
 };
 
 // The parser's own delimiter sets (constants, so known by address) have
-// their tables made once; any other set gets a table of its own per call.
-const StopTable& StopTableFor(const char* delimiters, std::optional<StopTable>& scratch) {
+// their tables made once; null for any other set.
+const StopTable* KnownStopTable(const char* delimiters) {
   static const char* const kSets[] = {
       kMainKeywordDelimiters, kOptionKeywordDelimiters, kTranslationStringDelimiters,
       kFlagKeywordDelimiters, kRangeStringDelimiters,   kFloatRangeStringDelimiters,
@@ -90,26 +89,21 @@ const StopTable& StopTableFor(const char* delimiters, std::optional<StopTable>& 
   }();
   // The set of the previous call is most often the set of this one.
   static thread_local size_t last = 0;
-  if (kSets[last] == delimiters) return kTables[last];
+  if (kSets[last] == delimiters) return &kTables[last];
   for (size_t i = 0; i < std::size(kSets); ++i) {
     if (kSets[i] == delimiters) {
       last = i;
-      return kTables[i];
+      return &kTables[i];
     }
   }
-  return scratch.emplace(delimiters);
+  return nullptr;
 }
-
-}  // namespace
 
 // The token is the bytes before the first stop byte that ends it, at most
 // kMaxTokenLength of them. A CR ends it unless an LF follows (then the LF
 // ends it and the CR is dropped) or CR is itself a delimiter. The ending
 // byte is consumed; a token cut at its limit leaves the rest unread.
-bool PPDX::NextToken(PPDStream& stream, char* token, const char* delimiters, bool strip) {
-  if (token == nullptr) return false;
-  std::optional<StopTable> scratch;
-  const StopTable& stops = StopTableFor(delimiters, scratch);
+bool ReadToken(PPDStream& stream, char* token, const StopTable& stops, bool strip) {
   size_t available = 0;
   const char* bytes = stream.Unread(available);
   const size_t limit = available < kMaxTokenLength ? available : kMaxTokenLength;
@@ -143,6 +137,16 @@ bool PPDX::NextToken(PPDStream& stream, char* token, const char* delimiters, boo
   std::memmove(token, bytes + begin, count - begin);
   token[count - begin] = '\0';
   return token[0] != '\0';
+}
+
+}  // namespace
+
+bool PPDX::NextToken(PPDStream& stream, char* token, const char* delimiters, bool strip) {
+  if (token == nullptr) return false;
+  if (const StopTable* known = KnownStopTable(delimiters))
+    return ReadToken(stream, token, *known, strip);
+  const StopTable own(delimiters);
+  return ReadToken(stream, token, own, strip);
 }
 
 void PPDX::StripLeadingWhiteSpace(char* text) {

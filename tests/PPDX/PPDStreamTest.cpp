@@ -107,6 +107,34 @@ TEST_F(PPDStreamTest, CutLineIsReported) {
   EXPECT_STREQ(line, "qqqqq");
 }
 
+// The line reader looks at 16 bytes at a time: every line end at every
+// distance from the start of a block, and lines at the 255-byte cut.
+TEST_F(PPDStreamTest, LineEndsAroundBlockEdges) {
+  SetLogPause(false);
+  LogCapture log;  // 0xFF ends are logged; the lines are what is checked
+  for (const char end : {'\n', '\r', static_cast<char>(0xFF)}) {
+    for (size_t length : {0, 1, 15, 16, 17, 31, 32, 33, 47, 254, 255, 256}) {
+      SCOPED_TRACE(::testing::Message() << "end " << static_cast<int>(end) << " at " << length);
+      StringStream s(std::string(length, 'x') + end + "next\n");
+      char line[kPPDLineBufferSize];
+      const bool whole = s.GetLine(line);
+      const size_t kept = length < kPPDMaxLineLength ? length : kPPDMaxLineLength;
+      EXPECT_EQ(s.LastLineLength(), kept);
+      EXPECT_EQ(std::string(line), std::string(kept, 'x'));
+      EXPECT_EQ(whole, length < kPPDMaxLineLength && end != static_cast<char>(0xFF));
+      EXPECT_EQ(s.LastLineCut(), length >= kPPDMaxLineLength);
+      // What follows: the rest of a cut line, then the next line.
+      std::vector<std::string> rest;
+      for (const LineResult& r : ReadAllLines(s)) rest.push_back(r.text);
+      std::vector<std::string> expected;
+      if (length > kPPDMaxLineLength) expected.push_back(std::string(length - kept, 'x'));
+      if (length == kPPDMaxLineLength) expected.push_back("");  // the end itself, left after the cut
+      expected.push_back("next");
+      EXPECT_EQ(rest, expected);
+    }
+  }
+}
+
 TEST_F(PPDStreamTest, FFByteIsLogged) {
   LogCapture log;
   SetLogPause(false);
