@@ -106,6 +106,10 @@ class PPDX {
   // Reads one token ending at a line feed, the end, a CR not followed by LF,
   // a NUL or a delimiter; at most 255 bytes. True when the token is not empty.
   bool NextToken(PPDStream& stream, char* token, const char* delimiters, bool strip);
+  // The words of a constraint line in one pass: for each of the buffers the
+  // same as skipping spaces and tabs, then NextToken with space and tab as
+  // delimiters, stripped. Returns how many words are not empty.
+  int NextWords(PPDStream& stream, std::span<char[kPPDLineBufferSize]> words);
   // A quoted value, continued on the current stream's next lines when it is
   // not closed on this one. Returns the stored count plus one (0 for an empty
   // value or a file that ended first; the count when cut at size-1).

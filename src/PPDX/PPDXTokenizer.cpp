@@ -149,6 +149,17 @@ bool PPDX::NextToken(PPDStream& stream, char* token, const char* delimiters, boo
   return ReadToken(stream, token, own, strip);
 }
 
+int PPDX::NextWords(PPDStream& stream, std::span<char[kPPDLineBufferSize]> words) {
+  // Space and tab end a word, so no word has white space to strip.
+  const StopTable& stops = *KnownStopTable(kWhiteSpaceDelimiters);
+  int found = 0;
+  for (char* word : words) {
+    stream.SkipWhiteSpace();
+    if (ReadToken(stream, word, stops, false)) ++found;
+  }
+  return found;
+}
+
 void PPDX::StripLeadingWhiteSpace(char* text) {
   if (text == nullptr) return;
   size_t skip = 0;

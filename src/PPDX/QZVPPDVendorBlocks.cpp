@@ -309,11 +309,7 @@ PPDXErrorObj* QZVPPD::ParsePropertyPage(PPDStream& line) {
 
 PPDXErrorObj* QZVPPD::ParseUIConstraint(PPDStream& line, bool required) {
   char tokens[4][kPPDLineBufferSize];
-  int count = 0;
-  for (auto& token : tokens) {
-    line.SkipWhiteSpace();
-    if (NextToken(line, token, kWhiteSpaceDelimiters, true)) ++count;
-  }
+  const int count = NextWords(line, tokens);
   if (count < 2) return nullptr;
   const char* key1 = tokens[0];
   const char* option1 = "";

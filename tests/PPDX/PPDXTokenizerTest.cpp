@@ -2,8 +2,10 @@
 
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "PPDX/PPDTokenLimits.h"
 #include "PPDX/PPDX.h"
@@ -174,6 +176,40 @@ TEST_F(TokenizerTest, NextTokenMatchesAByteAtATimeReadingAroundBlockEdges) {
         EXPECT_EQ(in.size() - left, consumed);
       }
     }
+  }
+}
+
+// The one-pass reading of a constraint line's words must leave the words and
+// the stream exactly as the word-by-word reading does.
+TEST_F(TokenizerTest, NextWordsReadsAsWordByWord) {
+  std::mt19937 random(7);
+  const char alphabet[] = {'a', 'b', ' ', '\t', '\r', '\n', '\0', '*'};
+  std::vector<std::string> inputs = {"", "   ", "*PageSize A3 *InputSlot Tray1", " *A  B\t*C D E F",
+                                     std::string(300, 'w') + " x"};
+  for (int i = 0; i < 500; ++i) {
+    std::string in(random() % 40, ' ');
+    for (char& c : in) c = alphabet[random() % sizeof alphabet];
+    inputs.push_back(in);
+  }
+  for (const std::string& in : inputs) {
+    SCOPED_TRACE(::testing::PrintToString(in));
+    PPDStream one(in.data(), static_cast<long>(in.size()));
+    PPDStream each(in.data(), static_cast<long>(in.size()));
+    char words[4][kPPDLineBufferSize];
+    const int found = doc_.NextWords(one, words);
+    int expected = 0;
+    for (const char* word : words) {
+      char token[kPPDLineBufferSize];
+      each.SkipWhiteSpace();
+      if (doc_.NextToken(each, token, kWhiteSpaceDelimiters, true)) ++expected;
+      EXPECT_STREQ(word, token);
+    }
+    EXPECT_EQ(found, expected);
+    size_t leftOne = 0, leftEach = 0;
+    one.Unread(leftOne);
+    each.Unread(leftEach);
+    EXPECT_EQ(leftOne, leftEach);
+    EXPECT_EQ(one.Status(), each.Status());
   }
 }
 
