@@ -76,3 +76,17 @@ void PointerList::PopBack() {
 void PointerList::MakeEmpty() {
   while (count_) PopFront();
 }
+
+void PointerList::Splice(PointerList& other) {
+  if (&other == this || other.count_ == 0) return;
+  PNode* first = other.head_.next;
+  PNode* last = other.tail_.prev;
+  first->prev = tail_.prev;
+  tail_.prev->next = first;
+  last->next = &tail_;
+  tail_.prev = last;
+  count_ += other.count_;
+  other.head_.next = &other.tail_;
+  other.tail_.prev = &other.head_;
+  other.count_ = 0;
+}

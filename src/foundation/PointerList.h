@@ -118,6 +118,9 @@ class PointerList {
   void PopFront();  // no effect when empty
   void PopBack();   // no effect when empty
   void MakeEmpty();
+  // Moves every node of other to the end of this list without allocating;
+  // other is left empty.
+  void Splice(PointerList& other);
 
  private:
   bool IsSentinel(const PNode* node) const { return node == &head_ || node == &tail_; }

@@ -64,6 +64,31 @@ TEST(PointerList, PushAndInsertKeepOrderBothWays) {
   EXPECT_EQ(list.Back(), &v[6]);
 }
 
+TEST(PointerList, SpliceMovesTheNodesAndLeavesTheOtherListUsable) {
+  struct Case {
+    std::initializer_list<int> to, from;
+    std::vector<int> result;
+  } cases[] = {
+      {{0, 1}, {2, 3, 4}, {0, 1, 2, 3, 4}},
+      {{}, {2, 3}, {2, 3}},
+      {{0}, {}, {0}},
+      {{}, {}, {}},
+  };
+  for (const Case& c : cases) {
+    PointerList to = Make(c.to), from = Make(c.from);
+    to.Splice(from);
+    EXPECT_EQ(Values(to), c.result);
+    EXPECT_EQ(ValuesBackwards(to), c.result);
+    EXPECT_EQ(to.Size(), c.result.size());
+    EXPECT_TRUE(from.Empty());
+    EXPECT_EQ(from.Begin(), from.End());
+    from.PushBack(&v[7]);  // the emptied list still works
+    EXPECT_EQ(Values(from), (std::vector<int>{7}));
+    to.Splice(to);  // onto itself: nothing changes
+    EXPECT_EQ(Values(to), c.result);
+  }
+}
+
 TEST(PointerList, EraseSinglePositions) {
   PointerList list = Make({0, 1, 2, 3});
   PointerListItr it = list.Begin();

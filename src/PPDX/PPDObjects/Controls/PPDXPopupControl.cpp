@@ -146,9 +146,15 @@ PPDXPopupControl::PPDXPopupControl(const char* keyword, CFString userName, Point
       installable_(installable),
       defaultKeyword_(defaultKeyword) {
   SetType(kPopupControl);
-  for (PointerListItr it = items.Begin(); it != items.End(); ++it)
-    if (*it && !items_.PushBack(*it)) delete ItemAt(it);
-  items.MakeEmpty();
+  // The nodes move over as they are; null entries are dropped.
+  items_.Splice(items);
+  for (PointerListItr it = items_.Begin(); it != items_.End();) {
+    if (*it) {
+      ++it;
+    } else {
+      it = items_.Erase(it);
+    }
+  }
   if (const char* def = GetDefaultKeyword()) SetKeywordSelect(def, true);
 }
 
@@ -486,9 +492,15 @@ bool PPDXPopupControl::Rebuild(const char* userName, PointerList& items, CString
     }
   }
   DestroyItems();
-  for (PointerListItr it = items.Begin(); it != items.End(); ++it)
-    if (*it && !items_.PushBack(*it)) delete ItemAt(it);
-  items.MakeEmpty();
+  // The nodes move over as they are; null entries are dropped.
+  items_.Splice(items);
+  for (PointerListItr it = items_.Begin(); it != items_.End();) {
+    if (*it) {
+      ++it;
+    } else {
+      it = items_.Erase(it);
+    }
+  }
   defaultKeyword_.reset(defaultKeyword);
   if (const char* def = GetDefaultKeyword()) SetKeywordSelect(def, true);
   if (hadKeyword && FindItem(remembered.c_str())) SetKeywordSelect(remembered.c_str(), true);
