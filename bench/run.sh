@@ -10,7 +10,7 @@
 # PPDs of openprinting-ppds (extracted once, see tools/real_ppds.sh), then:
 #   - parse time: tavro_bench, median of $TAVRO_BENCH_REPS repetitions (5);
 #   - instructions per byte: valgrind --tool=callgrind over one parse in
-#     tavro_parse_once, counting only the parse call;
+#     tavro_parse_once, counting only the parse call, symbols bound at start;
 #   - peak memory: tavro_parse_once's peak resident size after one parse;
 #   - constraint checks: every choice of every pop-up of the generated PPD.
 # The log's 2 ms pause per line is switched off in both programs (a parse
@@ -46,7 +46,9 @@ echo "bench: instruction counts and peak memory" >&2
 : >"$out/counts.tsv"
 for f in "${files[@]}"; do
   for reader in ours libcups; do
-    ir=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null --toggle-collect='tavro_parse_*' \
+    # Symbols bound at start, so that neither reader's count includes the
+    # one-time lazy binding of its library calls (a warm process's parse).
+    ir=$(LD_BIND_NOW=1 valgrind --tool=callgrind --callgrind-out-file=/dev/null --toggle-collect='tavro_parse_*' \
       "$build/bench/tavro_parse_once" "$reader" "$f" 2>&1 >/dev/null |
       sed -n 's/.*Collected : \([0-9]*\).*/\1/p')
     rss=$("$build/bench/tavro_parse_once" "$reader" "$f" | sed -n 's/.*peak_rss_kb=\([0-9]*\).*/\1/p')

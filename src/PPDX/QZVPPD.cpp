@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <typeinfo>
@@ -59,13 +58,13 @@ constexpr const char* kServerDataKeywords[] = {
     "QZServerValFrmDict",
 };
 
-// True when the file's first line ends with CR LF.
-bool UsesCRLFLineEnds(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  char bytes[512];
-  in.read(bytes, sizeof(bytes));
-  const std::streamsize count = in.gcount();
-  for (std::streamsize i = 0; i < count; ++i) {
+// True when the file's first line ends with CR LF, judged on its first 512
+// bytes (the stream's first chunk holds them; no second read of the file).
+bool UsesCRLFLineEnds(const PPDStream& stream) {
+  size_t count = 0;
+  const char* bytes = stream.Unread(count);
+  if (count > 512) count = 512;
+  for (size_t i = 0; i < count; ++i) {
     if (bytes[i] == '\n') return false;
     if (bytes[i] == '\r') return i + 1 < count && bytes[i + 1] == '\n';
   }
@@ -216,7 +215,7 @@ void QZVPPD::Parse() {
     return;
   }
   SetCurrentStream(&stream);
-  crlfLineEnds_ = UsesCRLFLineEnds(GetPPDFile()->path());
+  crlfLineEnds_ = UsesCRLFLineEnds(stream);
 
   PPDXErrorObj* error = nullptr;
   if (TestPPDFile(stream)) {
