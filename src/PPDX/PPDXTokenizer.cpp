@@ -134,7 +134,8 @@ bool ReadToken(PPDStream& stream, char* token, const StopTable& stops, bool stri
     while (begin < count && IsWhite(bytes[begin])) ++begin;
     while (count - begin > 1 && IsWhite(bytes[count - 1])) --count;
   }
-  std::memmove(token, bytes + begin, count - begin);
+  // A stream without data has no bytes at all, not even an empty range.
+  if (count > begin) std::memmove(token, bytes + begin, count - begin);
   token[count - begin] = '\0';
   return token[0] != '\0';
 }
