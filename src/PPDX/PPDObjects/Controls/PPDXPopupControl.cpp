@@ -137,15 +137,7 @@ int PopupItemStoreId(int id, long n) {
   return static_cast<int>(static_cast<uint32_t>(id) * 100u + static_cast<uint32_t>(n));
 }
 
-PPDXPopupControl::PPDXPopupControl(const char* keyword, CFString userName, PointerList& flags,
-                                   bool visible, bool multiSelect, bool installable,
-                                   PointerList& items, CString* defaultKeyword,
-                                   UIConstraints* constraints)
-    : PPDXControl(keyword, std::move(userName), flags, nullptr, 0, visible, constraints),
-      multiSelect_(multiSelect),
-      installable_(installable),
-      defaultKeyword_(defaultKeyword) {
-  SetType(kPopupControl);
+void PPDXPopupControl::AdoptItems(PointerList& items) {
   // The nodes move over as they are; null entries are dropped.
   items_.Splice(items);
   for (PointerListItr it = items_.Begin(); it != items_.End();) {
@@ -155,6 +147,18 @@ PPDXPopupControl::PPDXPopupControl(const char* keyword, CFString userName, Point
       it = items_.Erase(it);
     }
   }
+}
+
+PPDXPopupControl::PPDXPopupControl(const char* keyword, CFString userName, PointerList& flags,
+                                   bool visible, bool multiSelect, bool installable,
+                                   PointerList& items, CString* defaultKeyword,
+                                   UIConstraints* constraints)
+    : PPDXControl(keyword, std::move(userName), flags, nullptr, 0, visible, constraints),
+      multiSelect_(multiSelect),
+      installable_(installable),
+      defaultKeyword_(defaultKeyword) {
+  SetType(kPopupControl);
+  AdoptItems(items);
   if (const char* def = GetDefaultKeyword()) SetKeywordSelect(def, true);
 }
 
@@ -492,15 +496,7 @@ bool PPDXPopupControl::Rebuild(const char* userName, PointerList& items, CString
     }
   }
   DestroyItems();
-  // The nodes move over as they are; null entries are dropped.
-  items_.Splice(items);
-  for (PointerListItr it = items_.Begin(); it != items_.End();) {
-    if (*it) {
-      ++it;
-    } else {
-      it = items_.Erase(it);
-    }
-  }
+  AdoptItems(items);
   defaultKeyword_.reset(defaultKeyword);
   if (const char* def = GetDefaultKeyword()) SetKeywordSelect(def, true);
   if (hadKeyword && FindItem(remembered.c_str())) SetKeywordSelect(remembered.c_str(), true);

@@ -97,6 +97,8 @@ class PPDXPopupControl : public PPDXControl {
   // After a read: the stored last choice when it is still selected and has a
   // keyword to select it by, else the last selected item in menu order.
   const _PopupItem* StoredChoice(Settings& settings, int id, const _PopupItem* lastSelected) const;
+  // Takes every item of a list (which is left empty) after the present ones.
+  void AdoptItems(PointerList& items);
   void DestroyItems();
   void ReportOption(const char* option) { UpdateKVCache(Keyword(), option); }
 
