@@ -42,6 +42,12 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 : >"$out/stderr.log"
 done_count=0
 start=$(date +%s)
+# A line every 30 s (TAVRO_ROBUST_PROGRESS), so that a full pass (ten minutes or more) shows it is moving.
+(while sleep "${TAVRO_ROBUST_PROGRESS:-30}"; do
+  echo "robustness: $(wc -l <"$out/results.tsv") of $total files, $(($(date +%s) - start)) s" >&2
+done) &
+progress=$!
+trap 'kill "$progress" 2>/dev/null || true' EXIT
 while ((done_count < total)); do
   tail -n +"$((done_count + 1))" "$out/files.txt" >"$out/rest.txt"
   rc=0
@@ -61,6 +67,7 @@ while ((done_count < total)); do
     printf '%s\t-1\tCRASH\n' "$failed" >>"$out/results.tsv"
   fi
 done
+kill "$progress" 2>/dev/null || true
 elapsed=$(($(date +%s) - start))
 python3 tools/robustness_report.py "$out" "$elapsed" | tee "$out/report.md"
 echo "robustness: results in $out" >&2
