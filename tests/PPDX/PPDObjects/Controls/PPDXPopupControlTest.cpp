@@ -17,7 +17,7 @@ using control_test::ReportRecorder;
 
 namespace {
 
-struct ItemSpec {
+struct MenuItem {
   std::string keyword;
   std::string userName;
   std::string ps;
@@ -25,17 +25,18 @@ struct ItemSpec {
 
 // Items named after their keyword: "A" has the user name "Name A" and the
 // fragment "A code\n".
-std::vector<ItemSpec> Items(std::initializer_list<const char*> keywords) {
-  std::vector<ItemSpec> items;
+std::vector<MenuItem> Items(std::initializer_list<const char*> keywords) {
+  std::vector<MenuItem> items;
   for (const char* k : keywords)
     items.push_back({k, std::string("Name ") + k, std::string(k) + " code\n"});
   return items;
 }
 
-std::unique_ptr<PPDXPopupControl> MakeMenu(const char* keyword, const std::vector<ItemSpec>& specs,
+std::unique_ptr<PPDXPopupControl> MakeMenu(const char* keyword,
+                                           const std::vector<MenuItem>& menuItems,
                                            const char* defaultKeyword, bool multi = false) {
   PointerList items;
-  for (const ItemSpec& s : specs)
+  for (const MenuItem& s : menuItems)
     items.PushBack(new _PopupItem(s.keyword.c_str(), CFSTR(s.userName), Fragment(s.ps),
                                   static_cast<long>(s.ps.size())));
   FlagList flags({});
@@ -287,7 +288,7 @@ TEST(PPDXPopupStore, OlderUserNameItemIsRead) {
 TEST(PPDXPopupStore, LongMenusDoNotRunIntoTheNextControl) {
   // Two menus saved side by side: with ids id x 100 + n alone, item 100 of
   // the first would overwrite item 0 of the second.
-  std::vector<ItemSpec> first, second;
+  std::vector<MenuItem> first, second;
   for (int i = 0; i < 250; ++i)
     first.push_back(
         {"F" + std::to_string(i), "First " + std::to_string(i), "f" + std::to_string(i)});
@@ -343,9 +344,9 @@ TEST(PPDXPopupStore, RestoreStopsAtTheFirstFailedRead) {
 }
 
 TEST(PPDXPopupStore, LongMenuRestoreWithoutItsTailFails) {
-  std::vector<ItemSpec> specs;
-  for (int i = 0; i < 101; ++i) specs.push_back({"K" + std::to_string(i), "", ""});
-  auto menu = MakeMenu("*Long", specs, "K100");
+  std::vector<MenuItem> menuItems;
+  for (int i = 0; i < 101; ++i) menuItems.push_back({"K" + std::to_string(i), "", ""});
+  auto menu = MakeMenu("*Long", menuItems, "K100");
   Settings settings;
   ASSERT_EQ(menu->Save(settings, 5001), 0);
   ASSERT_EQ(settings.Remove(kPopupExtraItemsTag, 5001), 0);
