@@ -77,8 +77,6 @@ PPDStream::LineEnd PPDStream::ReadLineBytes(char* buffer, size_t& used) {
   const size_t available = pos_ < end_ ? static_cast<size_t>(end_ - pos_) : 0;
   const char* const from = pos_;
   const char* const stop = from + (available < room ? available : room);
-  // The first CR, LF or 0xFF: each search only runs up to the nearest end
-  // found so far.
   const char* p = FirstLineEnd(from, stop);
   const size_t stored = static_cast<size_t>(p - from);
   std::memcpy(buffer + used, from, stored);

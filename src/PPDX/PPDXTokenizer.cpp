@@ -23,10 +23,9 @@ bool IsWhite(char c) {
 struct StopTable {
   bool stops[256] = {};
   bool crDelimits = false;  // CR ends a token even before an LF
-  // The distinct stop bytes, for scanning 16 bytes at a time; a set with
+  // How many distinct stop bytes, for scanning 16 bytes at a time; a set with
   // more than kMaxListed of them is scanned byte by byte.
   static constexpr int kMaxListed = 8;
-  char listed[kMaxListed] = {};
   int listedCount = 0;
 #if defined(__SSE2__)
   __m128i wanted[kMaxListed] = {};  // each listed byte in all 16 lanes
@@ -45,10 +44,8 @@ struct StopTable {
     if (stop) return;
     stop = true;
     listedCount = listedCount < kMaxListed ? listedCount + 1 : kMaxListed + 1;
-    if (listedCount > kMaxListed) return;
-    listed[listedCount - 1] = c;
 #if defined(__SSE2__)
-    wanted[listedCount - 1] = _mm_set1_epi8(c);
+    if (listedCount <= kMaxListed) wanted[listedCount - 1] = _mm_set1_epi8(c);
 #endif
   }
   bool operator[](char c) const {

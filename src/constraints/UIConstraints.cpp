@@ -37,35 +37,33 @@ long UIConstraints::Lookup(const char* text, size_t hash) const {
   }
 }
 
+void UIConstraints::Place(const Slot& slot) {
+  const size_t mask = slots_.size() - 1;
+  size_t at = slot.hash & mask;
+  while (slots_[at].id >= 0) at = (at + 1) & mask;
+  slots_[at] = slot;
+}
+
 void UIConstraints::IndexEntry(long id, const char* text) {
-  const size_t length = std::strlen(text);
-  const size_t hash = HashText(text, length);
+  const size_t hash = HashText(text, std::strlen(text));
   if (Lookup(text, hash) >= 0) return;  // keeps the first
   if ((indexedStrings_ + 1) * 2 > static_cast<long>(slots_.size())) {
     std::vector<Slot> old(slots_.empty() ? 64 : slots_.size() * 2);
     old.swap(slots_);
-    const size_t mask = slots_.size() - 1;
-    for (const Slot& slot : old) {
-      if (slot.id < 0) continue;
-      size_t at = slot.hash & mask;
-      while (slots_[at].id >= 0) at = (at + 1) & mask;
-      slots_[at] = slot;
-    }
+    for (const Slot& slot : old)
+      if (slot.id >= 0) Place(slot);
   }
-  const size_t mask = slots_.size() - 1;
-  size_t at = hash & mask;
-  while (slots_[at].id >= 0) at = (at + 1) & mask;
-  slots_[at] = Slot{id, hash, text};
+  Place(Slot{id, hash, text});
 }
 
 void UIConstraints::SyncIndex() {
-  const long n = strings_.size();
-  if (n < indexedStrings_ || strings_.Generation() != indexedGeneration_) {
-    // The table was cleared (and maybe refilled) behind our back.
+  // Entries only go all at once, and every Clear counts a generation.
+  if (strings_.Generation() != indexedGeneration_) {
     slots_.clear();
     indexedStrings_ = 0;
     indexedGeneration_ = strings_.Generation();
   }
+  const long n = strings_.size();
   for (long i = indexedStrings_; i < n; ++i) {
     if (const char* text = strings_.Find(i)) IndexEntry(i, text);
     indexedStrings_ = i + 1;
@@ -75,16 +73,13 @@ void UIConstraints::SyncIndex() {
 long UIConstraints::FindId(const char* text) {
   if (!text) return -1;
   SyncIndex();
-  const size_t length = std::strlen(text);
-  return Lookup(text, HashText(text, length));
+  return Lookup(text, HashText(text, std::strlen(text)));
 }
 
 long UIConstraints::Intern(const char* text) {
   if (!text) return -1;
   SyncIndex();
-  const size_t length = std::strlen(text);
-  const size_t hash = HashText(text, length);
-  const long id = Lookup(text, hash);
+  const long id = Lookup(text, HashText(text, std::strlen(text)));
   if (id >= 0) return id;
   const long added = strings_.Append(text);  // known not to be held
   SyncIndex();

@@ -93,6 +93,7 @@ class UIConstraints {
   long indexedStrings_ = 0;
   unsigned long indexedGeneration_ = 0;
   void IndexEntry(long id, const char* text);
+  void Place(const Slot& slot);  // into the first free slot of its probe run
   long Lookup(const char* text, size_t hash) const;
   std::vector<long> currentByKey_;
   std::unordered_map<long, long> currentOverflow_;
