@@ -8,6 +8,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   zlib1g-dev libssl-dev uuid-dev libplist-dev libcups2-dev
+  libavahi-client-dev
   valgrind
 )
 if [[ "${TAVRO_WITH_CUPSD:-0}" == 1 ]]; then

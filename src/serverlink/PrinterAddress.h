@@ -1,0 +1,39 @@
+// The printer's network address: the device URI's connection kind, the
+// service name inside a Bonjour URI, host look-up and the rule that an
+// address typed for two-way data must follow.
+#pragma once
+
+#include <netinet/in.h>
+
+#include <string>
+#include <string_view>
+
+// The scheme of a device URI (text before "://"); empty without one.
+std::string DeviceURIScheme(std::string_view deviceURI);
+
+bool isUSBPrinterConnection(std::string_view scheme);        // "usb"
+bool isAppleTalkPrinterConnection(std::string_view scheme);  // "pap"
+bool isBonjourPrinterConnection(std::string_view scheme);    // "mdns"
+bool isIPPrinterConnection(std::string_view scheme);         // "ipp"
+
+// The Bonjour service name in a device URI: the text after "://" up to "."
+// and the first service type found ("_printer._tcp", "_ipp._tcp",
+// "_ipps._tcp", "_pdl-datastream._tcp"), percent escapes decoded as UTF-8.
+// Empty without a scheme. Without a known service type the whole text after
+// "://" is the name. An escape that is not valid stays as written.
+std::string breakBonjourURLIntoMeaningFullItems(std::string_view deviceURI);
+
+// Resolves a host name or literal to an IPv4 socket address (port 0). False
+// when it does not resolve to IPv4.
+bool LookupHostAddress(const char* host, sockaddr_in& address);
+
+// What the address rule says about a typed address.
+enum class PrinterAddressCheck {
+  kAccepted,
+  kEmpty,              // "IP_NOT_CONFIG"
+  kInvalidCharacters,  // "INVALID_IP_ADDRESS"
+};
+
+// With two-way data off any address is accepted; with it on the address must
+// not be empty and may hold only letters, digits, "-" and ".".
+PrinterAddressCheck CheckPrinterAddress(std::string_view addressUtf8, bool bidiEnabled);

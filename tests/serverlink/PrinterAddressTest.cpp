@@ -1,0 +1,123 @@
+#include "serverlink/PrinterAddress.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "../foundation/FileTestSupport.h"
+#include "serverlink/BonjourIPDiscovery.h"
+
+namespace {
+
+TEST(PrinterAddress, ConnectionKindFromTheDeviceURI) {
+  struct Case {
+    const char* uri;
+    const char* scheme;
+    bool usb, pap, mdns, ipp;
+  };
+  const Case cases[] = {
+      {"usb://Tavro/C750?serial=1", "usb", true, false, false, false},
+      {"pap://zone/printer", "pap", false, true, false, false},
+      {"mdns://Office._printer._tcp.local./", "mdns", false, false, true, false},
+      {"ipp://10.0.0.5/ipp/print", "ipp", false, false, false, true},
+      {"ipps://10.0.0.5/ipp/print", "ipps", false, false, false, false},
+      {"dnssd://Office._ipp._tcp.local./", "dnssd", false, false, false, false},
+      {"lpd-no-scheme", "", false, false, false, false},
+  };
+  for (const Case& c : cases) {
+    std::string scheme = DeviceURIScheme(c.uri);
+    EXPECT_EQ(scheme, c.scheme) << c.uri;
+    EXPECT_EQ(isUSBPrinterConnection(scheme), c.usb) << c.uri;
+    EXPECT_EQ(isAppleTalkPrinterConnection(scheme), c.pap) << c.uri;
+    EXPECT_EQ(isBonjourPrinterConnection(scheme), c.mdns) << c.uri;
+    EXPECT_EQ(isIPPrinterConnection(scheme), c.ipp) << c.uri;
+  }
+}
+
+TEST(PrinterAddress, ServiceNameOfABonjourURI) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"dnssd://Tavro%20C750._ipp._tcp.local./?uuid=1234", "Tavro C750"},
+      {"mdns://Office%20Printer._printer._tcp.local./", "Office Printer"},
+      {"dnssd://Caf%C3%A9%20Printer._ipps._tcp.local./", "Caf\u00e9 Printer"},
+      {"dnssd://Raw._pdl-datastream._tcp.local./", "Raw"},
+      // The first listed type that occurs decides, wherever it occurs.
+      {"dnssd://A._ipp._tcp.local./_printer._tcp", "A._ipp._tcp.local./_printer._tcp"},
+      {"ipp://host.example/ipp", "host.example/ipp"},
+      {"no scheme._ipp._tcp", ""},
+      // Escapes that are not valid stay as written; bytes that are not UTF-8
+      // leave the whole name undecoded.
+      {"dnssd://50%25%zz._ipp._tcp", "50%%zz"},
+      {"dnssd://Bad%FF._ipp._tcp", "Bad%FF"},
+      {"dnssd://Tail%2", "Tail%2"},
+  };
+  for (const auto& [uri, name] : cases) {
+    EXPECT_EQ(breakBonjourURLIntoMeaningFullItems(uri), name) << uri;
+  }
+}
+
+TEST(PrinterAddress, AddressRule) {
+  struct Case {
+    const char* address;
+    bool bidi;
+    PrinterAddressCheck result;
+  };
+  using enum PrinterAddressCheck;
+  const Case cases[] = {
+      {"192.168.1.20", true, kAccepted},
+      {"printer-1.office.example", true, kAccepted},
+      {"dr\u00fccker.example", true, kAccepted},
+      {"", true, kEmpty},
+      {"", false, kAccepted},
+      {"my_printer", true, kInvalidCharacters},
+      {"my_printer", false, kAccepted},
+      {"10.0.0.1:631", true, kInvalidCharacters},
+      {"host name", true, kInvalidCharacters},
+      {"fe80::1", true, kInvalidCharacters},
+      {"bad\xFF", true, kInvalidCharacters},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CheckPrinterAddress(c.address, c.bidi), c.result) << c.address << " " << c.bidi;
+  }
+}
+
+TEST(PrinterAddress, LookupHostAddressResolvesLocalNamesOnly) {
+  sockaddr_in address{};
+  ASSERT_TRUE(LookupHostAddress("127.0.0.1", address));
+  EXPECT_EQ(address.sin_family, AF_INET);
+  EXPECT_EQ(ntohl(address.sin_addr.s_addr), 0x7F000001u);
+  ASSERT_TRUE(LookupHostAddress("localhost", address));
+  EXPECT_EQ(ntohl(address.sin_addr.s_addr) >> 24, 127u);
+  // Failures that need no name service; the address is cleared.
+  EXPECT_FALSE(LookupHostAddress("", address));
+  EXPECT_EQ(address.sin_addr.s_addr, 0u);
+  ASSERT_TRUE(LookupHostAddress("127.0.0.2", address));
+  EXPECT_FALSE(LookupHostAddress(nullptr, address));
+  EXPECT_EQ(address.sin_addr.s_addr, 0u);
+}
+
+TEST(BonjourIPDiscovery, ServiceNameFromTheURL) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"mdns://Office%20C750._printer._tcp.local./?bidi", "Office C750"},
+      {"dnssd://Office%20C750._ipp._tcp.local./", "Office C750"},
+      {"mdns://Plain/", "Plain"},
+      {"mdns://Other._ipps._tcp.local.", "Other._ipps._tcp.local."},
+  };
+  for (const auto& [url, name] : cases) {
+    EXPECT_EQ(BonjourIPDiscovery::ServiceNameFromURL(url), name) << url;
+  }
+}
+
+// Without a daemon to ask, the look-up ends at once as not resolved.
+TEST(BonjourIPDiscovery, WithoutADaemonNothingResolves) {
+  ScopedEnv bus("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tavro-test-bus");
+  auto start = std::chrono::steady_clock::now();
+  BonjourIPDiscovery discovery("mdns://Office%20C750._printer._tcp.local./");
+  auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(discovery.serviceName(), "Office C750");
+  EXPECT_FALSE(discovery.didResolve());
+  EXPECT_EQ(discovery.printAddress(), "");
+  EXPECT_LT(took, std::chrono::seconds(3)) << "bounded by the time-out";
+}
+
+}  // namespace
