@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "PPDX/FileMac.h"
+#include "foundation/FileMac.h"
 
 class PPDFile : public FileMac {
  public:

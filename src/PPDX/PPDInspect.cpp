@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "PPDX/FileMac.h"
+#include "foundation/FileMac.h"
 #include "PPDX/PPDInspectJson.h"
 #include "PPDX/PPDInspectModel.h"
 #include "PPDX/PPDInspectText.h"

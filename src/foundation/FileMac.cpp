@@ -1,4 +1,4 @@
-#include "PPDX/FileMac.h"
+#include "foundation/FileMac.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
