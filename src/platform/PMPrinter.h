@@ -1,0 +1,69 @@
+// A print queue of the printing system. Two back ends stand behind one
+// interface: the CUPS scheduler (through libcups) and local queues kept as
+// folders (see LocalQueues.h). Every query asks the back end afresh, since a
+// queue's state and PPD change under the panel.
+//
+// Printer commands are jobs: on CUPS a job of format
+// application/vnd.cups-command whose title is the command name and whose
+// document is the text; on a local queue the same title and text go to the
+// queue's command handler in-process. Either way the answers come back as
+// lines in the queue's PPD and files in the cache folder.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/PMDefinitions.h"
+#include "platform/PMPaper.h"
+#include "platform/PropertyList.h"
+
+enum class PMBackend { Local, Cups };
+
+struct PMPrinterStateInfo {
+  PMPrinterState state = kPMPrinterIdle;
+  std::string message;               // "printer-state-message"
+  std::vector<std::string> reasons;  // "printer-state-reasons"
+};
+
+class PMPrinter {
+ public:
+  virtual ~PMPrinter() = default;
+  virtual PMBackend Backend() const = 0;
+  // The queue name.
+  virtual const std::string& ID() const = 0;
+  // The queue's description ("printer-info"), or its name when it has none.
+  virtual std::string DisplayName() const = 0;
+  virtual OSStatus MakeAndModel(std::string* makeAndModel) const = 0;
+  virtual OSStatus DeviceURI(std::string* uri) const = 0;
+  virtual OSStatus State(PMPrinterStateInfo* state) const = 0;
+  // The path of the queue's current PPD, whose file name is "<queue>.ppd".
+  virtual OSStatus PPDPath(std::string* path) const = 0;
+  // Sends a printer command; `jobId` (when given) receives the job's number.
+  virtual OSStatus SendCommand(std::string_view text, std::string_view commandName, int* jobId) = 0;
+};
+
+using PMPrinterRef = std::shared_ptr<PMPrinter>;
+
+// The classic calls. A null printer answers kPMInvalidParameter (or the empty
+// text for the name calls).
+std::string PMPrinterGetID(const PMPrinter* printer);
+std::string PMPrinterGetName(const PMPrinter* printer);
+OSStatus PMPrinterGetMakeAndModelName(const PMPrinter* printer, std::string* makeAndModel);
+OSStatus PMPrinterCopyDeviceURI(const PMPrinter* printer, std::string* uri);
+OSStatus PMPrinterGetState(const PMPrinter* printer, PMPrinterState* state);
+// A dictionary with "printer-state" (integer), "printer-state-message" (string)
+// and "printer-state-reasons" (array of strings).
+OSStatus PMPrinterCopyState(const PMPrinter* printer, PlistValue* state);
+// For kPMPPDDescriptionType: the queue's PPD as a "file://" URL; other
+// description types answer kPMInvalidParameter.
+OSStatus PMPrinterCopyDescriptionURL(const PMPrinter* printer, std::string_view descriptionType,
+                                     std::string* url);
+// The path part of a "file://" URL (percent escapes decoded); the text itself
+// when it is no URL.
+std::string PMFileURLPath(std::string_view url);
+OSStatus PMPrinterSendCommand(PMPrinter* printer, std::string_view text,
+                              std::string_view commandName, int* jobId = nullptr);
+// The page sizes of the queue's PPD.
+OSStatus PMPrinterGetPaperList(const PMPrinter* printer, std::vector<PMPaper>* papers);
