@@ -5,7 +5,7 @@
 
 #include <iostream>
 
-#include "PPDX/PPDInspect.h"
+#include "inspect/PPDInspect.h"
 #include "platform/Log.h"
 
 int main(int argc, char** argv) {

@@ -1,4 +1,4 @@
-#include "PPDX/PPDInspectModel.h"
+#include "inspect/PPDInspectModel.h"
 
 #include <cstdio>
 #include <cstring>

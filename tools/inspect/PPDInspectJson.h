@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "PPDX/PPDInspectModel.h"
+#include "inspect/PPDInspectModel.h"
 
 // The text as a JSON string literal, quotes included: '"' and '\' escaped,
 // control characters as \n, \t ... or \u00XX, bytes that are not UTF-8 as

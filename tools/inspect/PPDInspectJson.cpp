@@ -1,4 +1,4 @@
-#include "PPDX/PPDInspectJson.h"
+#include "inspect/PPDInspectJson.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "PPDX/PPDInspectText.h"
+#include "inspect/PPDInspectText.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "PPDX/PPDInspect.h"
+#include "inspect/PPDInspect.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "PPDX/PPDInspectJson.h"
+#include "inspect/PPDInspectJson.h"
 #include "PPDX/PPDObjects/DisplayOptions.h"
 #include "PPDX/PPDXTestSupport.h"
 #include "platform/Log.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "PPDX/PPDInspectModel.h"
+#include "inspect/PPDInspectModel.h"
 
 // Text between double quotes with '"', '\' and control characters escaped
 // C-style, so that blanks at the ends of a translation stay visible.

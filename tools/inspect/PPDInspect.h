@@ -1,7 +1,7 @@
 // The PPD inspection behind the tavro-inspect tool: parses a vendor PPD as the
 // panel does and shows its feature model (as text or JSON), gives a one-line
 // verdict, answers constraint questions and prints a control's PostScript.
-// Kept in the library so that tests drive it directly.
+// A library of the tool's own, so that tests drive it directly.
 #pragma once
 
 #include <ostream>

@@ -1,4 +1,4 @@
-#include "PPDX/PPDInspect.h"
+#include "inspect/PPDInspect.h"
 
 #include <strings.h>
 
@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "foundation/FileMac.h"
-#include "PPDX/PPDInspectJson.h"
-#include "PPDX/PPDInspectModel.h"
-#include "PPDX/PPDInspectText.h"
+#include "inspect/PPDInspectJson.h"
+#include "inspect/PPDInspectModel.h"
+#include "inspect/PPDInspectText.h"
 #include "PPDX/PPDObjects/Controls/PPDXBooleanControl.h"
 #include "PPDX/PPDObjects/Controls/PPDXFloatRangeControl.h"
 #include "PPDX/PPDObjects/Controls/PPDXPopupControl.h"
