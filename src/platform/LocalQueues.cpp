@@ -151,7 +151,8 @@ class LocalPrinter final : public PMPrinter {
 
   OSStatus DeviceURI(std::string* uri) const override {
     if (!QueueExists(name_)) return kPMInvalidPrinter;
-    const PlistValue* v = ReadQueueState(name_).Find("device-uri");
+    PlistValue state = ReadQueueState(name_);
+    const PlistValue* v = state.Find("device-uri");
     *uri = v ? v->GetString() : std::string();
     return noErr;
   }
