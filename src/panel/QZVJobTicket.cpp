@@ -1,0 +1,143 @@
+#include "panel/QZVJobTicket.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "PPDX/PPDObjects/Controls/PPDXControl.h"
+#include "PPDX/QZVPPD.h"
+#include "platform/PropertyList.h"
+#include "platform/SystemSettings.h"
+#include "platform/Uuid.h"
+
+namespace {
+
+// Ticket files written by the panel itself: readable by the printing
+// system, writable only by the user who printed.
+constexpr mode_t kTicketFileMode = 0644;
+
+}  // namespace
+
+bool WriteTicketFile(const std::string& path, const std::string& bytes) {
+  const int fd =
+      ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kTicketFileMode);
+  if (fd < 0) return false;
+  // The process's umask must not widen or narrow what the filter can read.
+  ::fchmod(fd, kTicketFileMode);
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ::close(fd);
+      ::unlink(path.c_str());
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return ::close(fd) == 0;
+}
+
+QZVJobTicket::QZVJobTicket(PrintSettingsTicket* settingsTicket, PMPrintSettings* settings,
+                           const CFString& key)
+    : JobTicket(nullptr, settings), settingsTicket_(settingsTicket), key_(key) {}
+
+void QZVJobTicket::Create() {
+  entries_.clear();
+}
+
+void QZVJobTicket::Add(PostScriptInjectionSite site, PPDXControl* control) {
+  if (!control) return;
+  const long length = control->PostScript(nullptr);
+  if (length < 0 || static_cast<size_t>(length) > kTicketControlCodeLimit) return;
+  unsigned char buffer[kTicketControlCodeLimit] = {};
+  if (length > 0) {
+    const long written = control->PostScript(buffer);
+    if (written != length) return;
+  }
+  const char* keyword = control->Keyword();
+  const PostScriptInjectionSite where =
+      keyword && std::strcmp(keyword, "*PageSize") == 0 ? kSitePageSize : site;
+  Add(where, reinterpret_cast<const char*>(buffer), static_cast<size_t>(length));
+}
+
+void QZVJobTicket::Add(PostScriptInjectionSite site, const char* bytes, size_t length) {
+  TicketEntry entry;
+  entry.site = site;
+  if (bytes && length) entry.bytes.assign(bytes, bytes + length);
+  entries_.push_back(std::move(entry));
+}
+
+void QZVJobTicket::SavePPDForAllKeys(QZVPPD* ppd, const CFString& bundleId) {
+  if (!ppd) return;
+  Set(bundleId, bundleId, ppd->CopyAllValues());
+}
+
+const std::string& QZVJobTicket::Save() {
+  xmlData_ = SerializeTicketEntries(entries_);
+  if (SystemMinorVersion() < 7) {
+    char path[kTicketFileNameSize] = {};
+    fileName_ = CreateRandomFileName("/tmp/Tavro.temp", path);
+    // A failed write leaves the name in the settings all the same.
+    WriteTicketFile(path, xmlData_);
+  } else {
+    fileName_ = CreateRandomFileName("/Library/Caches/QZV/Tavro.temp", nullptr);
+  }
+  InjectTempFileToPSStream(key_, fileName_);
+  return xmlData_;
+}
+
+void QZVJobTicket::InjectTempFileToPSStream(const CFString& key, const CFString& value) {
+  if (key.IsNull() || value.IsNull()) return;
+  const PlistValue text = PlistValue::String(value.UTF8());
+  PMPrintSettingsSetValue(Settings(), key.UTF8(), &text, false);
+}
+
+CFString QZVJobTicket::CreateRandomFileName(const char* head, char* outPath) {
+  std::string name = head ? head : "";
+  name += CreateUUIDString();
+  if (outPath) {
+    const size_t length = std::min(name.size(), kTicketFileNameSize - 1);
+    std::memcpy(outPath, name.data(), length);
+    outPath[length] = 0;
+  }
+  return CFString::FromUTF8(name);
+}
+
+std::string SerializeTicketEntries(const std::vector<TicketEntry>& entries) {
+  PlistValue::Array array;
+  array.reserve(entries.size() * 2);
+  for (const TicketEntry& entry : entries) {
+    array.push_back(PlistValue::Integer(entry.site));
+    array.push_back(PlistValue::Data(entry.bytes));
+  }
+  return PlistValue::MakeArray(std::move(array)).ToXml();
+}
+
+bool ParseTicketEntries(std::string_view xml, std::vector<TicketEntry>& entries,
+                        std::string* error) {
+  entries.clear();
+  auto fail = [&](const char* why) {
+    if (error) *error = why;
+    entries.clear();
+    return false;
+  };
+  std::optional<PlistValue> value = PlistValue::FromXml(xml);
+  if (!value) return fail("not a property list");
+  const PlistValue::Array* array = value->AsArray();
+  if (!array) return fail("not an array");
+  if (array->size() % 2 != 0) return fail("odd number of elements");
+  for (size_t i = 0; i < array->size(); i += 2) {
+    const PlistValue& site = (*array)[i];
+    const PlistValue::Bytes* bytes = (*array)[i + 1].AsData();
+    if (site.Kind() != PlistKind::Integer) return fail("site is not an integer");
+    const int64_t number = site.GetInteger();
+    if (number < INT32_MIN || number > INT32_MAX) return fail("site out of range");
+    if (!bytes) return fail("fragment is not data");
+    entries.push_back({static_cast<int32_t>(number), *bytes});
+  }
+  return true;
+}
