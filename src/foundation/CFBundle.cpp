@@ -3,6 +3,8 @@
 #include <dlfcn.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string_view>
 
 #include "platform/Log.h"
@@ -49,6 +51,39 @@ CFBundleRef CFBundle::Open(const std::filesystem::path& folder) {
   std::error_code ec;
   if (folder.empty() || !std::filesystem::is_directory(folder / "Contents", ec)) return nullptr;
   return CFBundleRef(new CFBundle(folder));
+}
+
+const PlistValue& CFBundle::InfoDictionary() const {
+  if (!info_) {
+    auto file = ContentsPath() / "Info.plist";
+    std::error_code ec;
+    std::optional<PlistValue> read;
+    std::string error = "no such file";
+    if (std::filesystem::is_regular_file(file, ec)) {
+      std::ifstream in(file, std::ios::binary);
+      std::string text((std::istreambuf_iterator<char>(in)), {});
+      read = PlistValue::FromXml(text, &error);
+      if (read && !read->IsDict()) {
+        error = "not a dictionary";
+        read.reset();
+      }
+    }
+    if (!read) {
+      myNSLogC(("bundle information " + file.string() + ": " + error).c_str());
+      read = PlistValue::MakeDict();
+    }
+    info_ = std::move(read);
+  }
+  return *info_;
+}
+
+const PlistValue* CFBundle::GetValueForInfoDictionaryKey(std::string_view key) const {
+  return InfoDictionary().Find(key);
+}
+
+std::string CFBundle::Identifier() const {
+  const PlistValue* id = GetValueForInfoDictionaryKey("CFBundleIdentifier");
+  return id ? id->GetString() : std::string();
 }
 
 std::vector<std::string> CFBundle::PreferredLanguages() {

@@ -9,10 +9,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "foundation/StringsTable.h"
 #include "platform/CFString.h"
+#include "platform/PropertyList.h"
 
 class CFBundle;
 // Bundles are shared, as retained bundle references were.
@@ -26,6 +28,14 @@ class CFBundle {
   const std::filesystem::path& Path() const { return path_; }
   std::filesystem::path ContentsPath() const { return path_ / "Contents"; }
   std::filesystem::path ResourcesPath() const { return ContentsPath() / "Resources"; }
+
+  // Contents/Info.plist as a dictionary (read once); an empty dictionary when
+  // the file is missing or is no dictionary (logged).
+  const PlistValue& InfoDictionary() const;
+  // One entry of it; null when absent.
+  const PlistValue* GetValueForInfoDictionaryKey(std::string_view key) const;
+  // "CFBundleIdentifier"; empty when absent.
+  std::string Identifier() const;
 
   // The localized text for a key from a table ("Localizable" when the table
   // is empty). Languages are tried in order (see PreferredLanguages); a key
@@ -43,6 +53,7 @@ class CFBundle {
   const StringsTable* Table(const std::string& language, const std::string& table) const;
 
   std::filesystem::path path_;
+  mutable std::optional<PlistValue> info_;
   // (language folder, table) -> table, or nullopt when missing or bad.
   mutable std::map<std::pair<std::string, std::string>, std::optional<StringsTable>> tables_;
 };

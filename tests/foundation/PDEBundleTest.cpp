@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FileTestSupport.h"
+#include "foundation/PDEIdentity.h"
 
 namespace {
 
@@ -158,6 +159,38 @@ TEST(PDEBundle, ShippedBundleHasTheTwoWayTexts) {
     EXPECT_NE(CopyLocalizedCFString(CFSTR(key), shipped).UTF8(), key);
   }
   EXPECT_EQ(CopyLocalizedCFString(CFSTR("DocumentSizeCustom"), shipped).UTF8(), "Custom");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PDEBundle, InformationKeys) {
+  ScopedEnv unset("TAVRO_BUNDLE", nullptr);
+  CFBundleRef shipped = CFBundle::Open(LocateBundleFolder());
+  ASSERT_TRUE(shipped);
+  EXPECT_EQ(shipped->Identifier(), GetBundleID().UTF8());
+  ASSERT_TRUE(shipped->GetValueForInfoDictionaryKey("CFBundleVersion"));
+  EXPECT_FALSE(shipped->GetValueForInfoDictionaryKey("CFBundleVersion")->GetString().empty());
+  ASSERT_TRUE(shipped->GetValueForInfoDictionaryKey("CFBundleHelpBookName"));
+  const PlistValue* keys = shipped->GetValueForInfoDictionaryKey("PMPPDKeysSupported");
+  ASSERT_TRUE(keys && keys->IsArray());
+  EXPECT_GT(keys->Count(), 0u);
+  EXPECT_FALSE(shipped->GetValueForInfoDictionaryKey("NoSuchKey"));
+
+  // A bundle without information, or with a broken one, answers an empty
+  // dictionary.
+  ScratchDir dir;
+  dir.Write("Bare.plugin/Contents/Resources/x", "");
+  dir.Write("Broken.plugin/Contents/Info.plist", "<plist><dict><key>CFBundleVersion");
+  dir.Write("List.plugin/Contents/Info.plist", PlistValue::MakeArray().ToXml());
+  for (const char* name : {"Bare.plugin", "Broken.plugin", "List.plugin"}) {
+    CFBundleRef b = CFBundle::Open(dir.Path() / name);
+    ASSERT_TRUE(b) << name;
+    EXPECT_TRUE(b->InfoDictionary().IsDict()) << name;
+    EXPECT_EQ(b->InfoDictionary().Count(), 0u) << name;
+    EXPECT_EQ(b->Identifier(), "") << name;
+  }
 }
 
 }  // namespace
