@@ -9,6 +9,8 @@
 #include <cstring>
 #include <memory>
 
+#include "foundation/PDEBundle.h"
+#include "platform/Alert.h"
 #include "platform/CFString.h"
 
 namespace {
@@ -66,16 +68,16 @@ std::string DeviceURIScheme(std::string_view deviceURI) {
   return end == std::string_view::npos ? std::string() : std::string(deviceURI.substr(0, end));
 }
 
-bool isUSBPrinterConnection(std::string_view scheme) {
+bool IsUSBScheme(std::string_view scheme) {
   return SchemeIs(scheme, "usb");
 }
-bool isAppleTalkPrinterConnection(std::string_view scheme) {
+bool IsAppleTalkScheme(std::string_view scheme) {
   return SchemeIs(scheme, "pap");
 }
-bool isBonjourPrinterConnection(std::string_view scheme) {
+bool IsBonjourScheme(std::string_view scheme) {
   return SchemeIs(scheme, "mdns");
 }
-bool isIPPrinterConnection(std::string_view scheme) {
+bool IsIPScheme(std::string_view scheme) {
   return SchemeIs(scheme, "ipp");
 }
 
@@ -119,4 +121,63 @@ PrinterAddressCheck CheckPrinterAddress(std::string_view addressUtf8, bool bidiE
     if (c != '-' && c != '.' && !IsLetterOrDigit(c)) return PrinterAddressCheck::kInvalidCharacters;
   }
   return PrinterAddressCheck::kAccepted;
+}
+
+namespace {
+
+std::string CurrentDeviceURI(const PMPrintSession* session) {
+  PMPrinterRef printer;
+  std::string uri;
+  if (PMSessionGetCurrentPrinter(session, &printer) != noErr || !printer) return uri;
+  if (PMPrinterCopyDeviceURI(printer.get(), &uri) != noErr) uri.clear();
+  return uri;
+}
+
+std::string BidiText(const CFBundleRef& bundle, const char* key, const char* english) {
+  CFBundleRef b = bundle ? bundle : GetBundleRef();
+  if (!b) return english;
+  return b->CopyLocalizedString(CFSTR(key), CFSTR(english), "BidiStrings").UTF8();
+}
+
+}  // namespace
+
+CFString GetCurrentPrinterName(const PMPrintSession* session) {
+  PMPrinterRef printer;
+  if (PMSessionGetCurrentPrinter(session, &printer) != noErr || !printer) return CFString();
+  return CFString::FromUTF8(PMPrinterGetName(printer.get()));
+}
+
+CFString CopyPrinterConnectionType(const PMPrintSession* session) {
+  std::string uri = CurrentDeviceURI(session);
+  if (uri.find(kSchemeEnd) == std::string::npos) return CFString();
+  return CFString::FromUTF8(DeviceURIScheme(uri));
+}
+
+bool isUSBPrinterConnection(const PMPrintSession* session) {
+  return IsUSBScheme(DeviceURIScheme(CurrentDeviceURI(session)));
+}
+bool isAppleTalkPrinterConnection(const PMPrintSession* session) {
+  return IsAppleTalkScheme(DeviceURIScheme(CurrentDeviceURI(session)));
+}
+bool isBonjourPrinterConnection(const PMPrintSession* session) {
+  return IsBonjourScheme(DeviceURIScheme(CurrentDeviceURI(session)));
+}
+bool isIPPrinterConnection(const PMPrintSession* session) {
+  return IsIPScheme(DeviceURIScheme(CurrentDeviceURI(session)));
+}
+
+bool validatePrinterAddress(std::string_view addressUtf8, bool bidiEnabled,
+                            const CFBundleRef& bundle) {
+  PrinterAddressCheck check = CheckPrinterAddress(addressUtf8, bidiEnabled);
+  if (check == PrinterAddressCheck::kAccepted) return true;
+  AlertRequest alert;
+  alert.title =
+      check == PrinterAddressCheck::kEmpty
+          ? BidiText(bundle, "IP_NOT_CONFIG", "The IP Address or DNS Name must be assigned.")
+          : BidiText(bundle, "INVALID_IP_ADDRESS",
+                     "You have entered an invalid IP Address or DNS Name");
+  alert.text = BidiText(bundle, "PRESS_OKAY", "Press OK to enter a new IP Address or DNS Name.");
+  alert.buttons = {"OK"};
+  RunAlert(alert);
+  return false;
 }

@@ -8,13 +8,27 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/CFBundle.h"
+#include "platform/CFString.h"
+#include "platform/PMPrintSession.h"
+
 // The scheme of a device URI (text before "://"); empty without one.
 std::string DeviceURIScheme(std::string_view deviceURI);
 
-bool isUSBPrinterConnection(std::string_view scheme);        // "usb"
-bool isAppleTalkPrinterConnection(std::string_view scheme);  // "pap"
-bool isBonjourPrinterConnection(std::string_view scheme);    // "mdns"
-bool isIPPrinterConnection(std::string_view scheme);         // "ipp"
+bool IsUSBScheme(std::string_view scheme);        // "usb"
+bool IsAppleTalkScheme(std::string_view scheme);  // "pap"
+bool IsBonjourScheme(std::string_view scheme);    // "mdns"
+bool IsIPScheme(std::string_view scheme);         // "ipp"
+
+// The same questions about the session's current printer.
+// Its name; null without a session or printer.
+CFString GetCurrentPrinterName(const PMPrintSession* session);
+// The scheme of its device URI; null without one.
+CFString CopyPrinterConnectionType(const PMPrintSession* session);
+bool isUSBPrinterConnection(const PMPrintSession* session);
+bool isAppleTalkPrinterConnection(const PMPrintSession* session);
+bool isBonjourPrinterConnection(const PMPrintSession* session);
+bool isIPPrinterConnection(const PMPrintSession* session);
 
 // The Bonjour service name in a device URI: the text after "://" up to "."
 // and the first service type found ("_printer._tcp", "_ipp._tcp",
@@ -37,3 +51,10 @@ enum class PrinterAddressCheck {
 // With two-way data off any address is accepted; with it on the address must
 // not be empty and may hold only letters, digits, "-" and ".".
 PrinterAddressCheck CheckPrinterAddress(std::string_view addressUtf8, bool bidiEnabled);
+
+// The rule with its alerts: a refused address shows "IP_NOT_CONFIG" or
+// "INVALID_IP_ADDRESS" with the text "PRESS_OKAY" and one button "OK", texts
+// from the bundle's table "BidiStrings" (the plug-in's bundle when none is
+// given; the English texts without a bundle). True when accepted.
+bool validatePrinterAddress(std::string_view addressUtf8, bool bidiEnabled,
+                            const CFBundleRef& bundle = nullptr);

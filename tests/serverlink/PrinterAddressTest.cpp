@@ -28,10 +28,10 @@ TEST(PrinterAddress, ConnectionKindFromTheDeviceURI) {
   for (const Case& c : cases) {
     std::string scheme = DeviceURIScheme(c.uri);
     EXPECT_EQ(scheme, c.scheme) << c.uri;
-    EXPECT_EQ(isUSBPrinterConnection(scheme), c.usb) << c.uri;
-    EXPECT_EQ(isAppleTalkPrinterConnection(scheme), c.pap) << c.uri;
-    EXPECT_EQ(isBonjourPrinterConnection(scheme), c.mdns) << c.uri;
-    EXPECT_EQ(isIPPrinterConnection(scheme), c.ipp) << c.uri;
+    EXPECT_EQ(IsUSBScheme(scheme), c.usb) << c.uri;
+    EXPECT_EQ(IsAppleTalkScheme(scheme), c.pap) << c.uri;
+    EXPECT_EQ(IsBonjourScheme(scheme), c.mdns) << c.uri;
+    EXPECT_EQ(IsIPScheme(scheme), c.ipp) << c.uri;
   }
 }
 
@@ -118,6 +118,89 @@ TEST(BonjourIPDiscovery, WithoutADaemonNothingResolves) {
   EXPECT_FALSE(discovery.didResolve());
   EXPECT_EQ(discovery.printAddress(), "");
   EXPECT_LT(took, std::chrono::seconds(3)) << "bounded by the time-out";
+}
+
+}  // namespace
+
+#include "platform/Alert.h"
+#include "platform/LocalQueues.h"
+#include "platform/PrintingSystem.h"
+#include "platform/SystemSettings.h"
+
+namespace {
+
+TEST(PrinterAddress, RefusedAddressesShowTheirAlert) {
+  std::vector<AlertRequest> shown;
+  ScopedAlertAnswerer answerer([&](const AlertRequest& r) {
+    shown.push_back(r);
+    return size_t{0};
+  });
+  ScopedEnv lang("LANG", "C");
+  ScopedEnv language("LANGUAGE", nullptr);
+  ScopedEnv all("LC_ALL", nullptr);
+  ScopedEnv messages("LC_MESSAGES", nullptr);
+  CFBundleRef shipped =
+      CFBundle::Open(std::filesystem::path(TAVRO_SOURCE_DIR) / "bundle/TavroFeatures.plugin");
+  ASSERT_TRUE(shipped);
+  // A bundle whose tables lack the texts: the English defaults stand in.
+  ScratchDir dir;
+  dir.Write("Empty.plugin/Contents/Resources/en.lproj/BidiStrings.strings", "");
+  CFBundleRef empty = CFBundle::Open(dir.Path() / "Empty.plugin");
+  const std::string press = "Press OK to enter a new IP Address or DNS Name.";
+  for (const CFBundleRef& bundle : {shipped, empty}) {
+    shown.clear();
+    EXPECT_TRUE(validatePrinterAddress("printer-1.example", true, bundle));
+    EXPECT_TRUE(validatePrinterAddress("my_printer", false, bundle));
+    EXPECT_TRUE(shown.empty());
+    EXPECT_FALSE(validatePrinterAddress("", true, bundle));
+    EXPECT_FALSE(validatePrinterAddress("my_printer", true, bundle));
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].title, "The IP Address or DNS Name must be assigned.");
+    EXPECT_EQ(shown[1].title, "You have entered an invalid IP Address or DNS Name");
+    for (const AlertRequest& r : shown) {
+      EXPECT_EQ(r.text, press);
+      EXPECT_EQ(r.buttons, std::vector<std::string>{"OK"});
+    }
+  }
+}
+
+TEST(PrinterAddress, ConnectionOfTheSessionsPrinter) {
+  ScratchDir dir;
+  ScopedTavroRoot root(dir.Path().string());
+  ScopedPrintingBackend backend(PMBackend::Local);
+  const std::string ppd = std::string(TAVRO_SOURCE_DIR) + "/samples/TavroC750.ppd";
+  struct Case {
+    const char* queue;
+    const char* uri;
+    const char* scheme;
+    bool usb, pap, mdns, ipp;
+  };
+  const Case cases[] = {
+      {"usbq", "usb://Tavro/C750", "usb", true, false, false, false},
+      {"bonjour", "mdns://Office._printer._tcp.local./", "mdns", false, false, true, false},
+      {"ippq", "ipp://127.0.0.1/ipp/print", "ipp", false, false, false, true},
+      {"apple", "pap://zone/p", "pap", false, true, false, false},
+  };
+  for (const Case& c : cases) {
+    LocalQueueSetup setup;
+    setup.deviceURI = c.uri;
+    setup.info = std::string("Queue ") + c.queue;
+    ASSERT_EQ(LocalQueueCreate(c.queue, ppd, setup), noErr) << c.queue;
+    PMPrinterRef printer;
+    ASSERT_EQ(PMPrinterCreateFromPrinterID(c.queue, &printer), noErr) << c.queue;
+    PMPrintSession session(printer);
+    EXPECT_EQ(GetCurrentPrinterName(&session).UTF8(), setup.info) << c.queue;
+    EXPECT_EQ(CopyPrinterConnectionType(&session).UTF8(), c.scheme) << c.queue;
+    EXPECT_EQ(isUSBPrinterConnection(&session), c.usb) << c.queue;
+    EXPECT_EQ(isAppleTalkPrinterConnection(&session), c.pap) << c.queue;
+    EXPECT_EQ(isBonjourPrinterConnection(&session), c.mdns) << c.queue;
+    EXPECT_EQ(isIPPrinterConnection(&session), c.ipp) << c.queue;
+  }
+  PMPrintSession none;
+  EXPECT_TRUE(GetCurrentPrinterName(&none).IsNull());
+  EXPECT_TRUE(CopyPrinterConnectionType(&none).IsNull());
+  EXPECT_TRUE(CopyPrinterConnectionType(nullptr).IsNull());
+  EXPECT_FALSE(isUSBPrinterConnection(nullptr));
 }
 
 }  // namespace
