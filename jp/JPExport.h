@@ -1,0 +1,3 @@
+// Marks the component's calls as the library's only exported symbols.
+#pragma once
+#define JP_EXPORT extern "C" __attribute__((visibility("default")))
