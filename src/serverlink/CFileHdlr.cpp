@@ -1,9 +1,5 @@
 #include "serverlink/CFileHdlr.h"
 
-#include <zlib.h>
-
-#include <cups/http.h>
-
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -13,7 +9,6 @@ namespace {
 
 bool gEcho = true;
 constexpr size_t kBatchBytes = 1000;
-constexpr size_t kMaxPieceText = 255;
 
 void Echo(const std::string& batch) {
   if (gEcho && !batch.empty()) std::fwrite(batch.data(), 1, batch.size(), stderr);
@@ -35,24 +30,7 @@ unsigned HexValue(std::string_view digits) {
   return v;
 }
 
-// Grows the inflate output: from 256 bytes, doubling below 2048, then by
-// 2048, never past the cap. False when the cap is reached.
-bool Grow(std::vector<uint8_t>& buffer) {
-  size_t size = buffer.size();
-  size_t next = size == 0 ? 256 : size < 2048 ? size * 2 : size + 2048;
-  if (next > CFileHdlr::kMaxPayload) next = CFileHdlr::kMaxPayload;
-  if (next <= size) return false;
-  buffer.resize(next);
-  return true;
-}
-
 }  // namespace
-
-std::u32string SectionPayload::WideText() const {
-  std::u32string text(Length() / 4, U'\0');
-  if (!text.empty()) std::memcpy(text.data(), bytes.data(), text.size() * 4);
-  return text;
-}
 
 CFileHdlr::CFileHdlr(const char* path) : path_(path ? path : "") {
   if (path != nullptr) file_ = std::fopen(path, "wb");
@@ -103,36 +81,17 @@ void CFileHdlr::SetEchoToStderr(bool on) {
 
 bool CFileHdlr::fileWriteData(const char* name, const void* data, size_t length, std::string& out) {
   if (name == nullptr || length > kMaxPayload || (length > 0 && data == nullptr)) return false;
-
-  std::vector<uint8_t> compressed(compressBound(static_cast<uLong>(length)) + 64);
-  z_stream zs{};
-  if (deflateInit(&zs, 9) != Z_OK) return false;
-  zs.next_in = const_cast<Bytef*>(static_cast<const Bytef*>(data));
-  zs.avail_in = static_cast<uInt>(length);
-  zs.next_out = compressed.data();
-  zs.avail_out = static_cast<uInt>(compressed.size());
-  int rc = deflate(&zs, Z_FINISH);
-  size_t produced = compressed.size() - zs.avail_out;
-  if (rc != Z_STREAM_END) {
-    std::fprintf(stderr, "ERROR: deflate returned %d (%s)\n", rc, zs.msg ? zs.msg : "");
-  }
-  deflateEnd(&zs);
-
   std::string batch;
-  unsigned piece = 0;
-  char encoded[2 * kPieceBytes + 8];
-  for (size_t at = 0; at < produced; at += kPieceBytes, ++piece) {
-    size_t n = std::min(kPieceBytes, produced - at);
-    httpEncode64_2(encoded, sizeof encoded, reinterpret_cast<const char*>(compressed.data() + at),
-                   static_cast<int>(n));
-    batch += PieceName(name, piece) + ": " + encoded + "\n";
+  long pieces = DeflatePieces(data, length, [&](unsigned index, const char* base64) {
+    batch += PieceName(name, index) + ": " + base64 + "\n";
     if (batch.size() >= kBatchBytes) {
       out += batch;
       Echo(batch);
       batch.clear();
     }
-  }
-  batch += PieceName(name, piece) + ": \n";
+  });
+  if (pieces < 0) return false;
+  batch += PieceName(name, static_cast<unsigned>(pieces)) + ": \n";
   out += batch;
   Echo(batch);
   return true;
@@ -174,60 +133,14 @@ bool CFileHdlr::stringReadData(std::string_view text, const char* name, SectionP
     lineStart = lineEnd + 1;
   }
 
-  z_stream zs{};
-  if (inflateInit(&zs) != Z_OK) return false;
-  std::vector<uint8_t> buffer;
-  if (!Grow(buffer)) {
-    inflateEnd(&zs);
-    return false;
-  }
-  size_t used = 0;
-  bool any = false;
-  bool done = false;
-  char piece[kMaxPieceText + 1];
-  char decoded[kMaxPieceText + 4];
-  for (unsigned k = 0; !done; ++k) {
+  SectionInflater inflater;
+  for (unsigned k = 0;; ++k) {
     auto it = pieces.find(k);
-    if (it == pieces.end()) break;
-    size_t from = it->second.value;
-    if (from >= it->second.lineEnd) break;
-    size_t n = std::min(kMaxPieceText, it->second.lineEnd - from);
-    std::memcpy(piece, text.data() + from, n);
-    piece[n] = '\0';
-    int decodedLength = static_cast<int>(sizeof decoded);
-    httpDecode64_2(decoded, &decodedLength, piece);
-    if (decodedLength <= 0) break;
-    any = true;
-    zs.next_in = reinterpret_cast<Bytef*>(decoded);
-    zs.avail_in = static_cast<uInt>(decodedLength);
-    for (;;) {
-      if (used == buffer.size() && !Grow(buffer)) {
-        done = true;  // the payload would pass the cap: end the section here
-        break;
-      }
-      zs.next_out = buffer.data() + used;
-      zs.avail_out = static_cast<uInt>(buffer.size() - used);
-      int rc = inflate(&zs, Z_NO_FLUSH);
-      used = buffer.size() - zs.avail_out;
-      if (rc == Z_STREAM_END) {
-        done = true;
-        break;
-      }
-      if (rc != Z_OK && rc != Z_BUF_ERROR) {
-        std::fprintf(stderr, "ERROR: inflate returned %d (%s)\n", rc, zs.msg ? zs.msg : "");
-        done = true;
-        break;
-      }
-      // Go on while output is pending (a full buffer); stop when this piece is used up.
-      if (rc == Z_BUF_ERROR || (zs.avail_in == 0 && zs.avail_out > 0)) break;
-    }
+    if (it == pieces.end() || it->second.value >= it->second.lineEnd) break;
+    if (!inflater.AddPiece(text.substr(it->second.value, it->second.lineEnd - it->second.value)))
+      break;
   }
-  inflateEnd(&zs);
-  if (!any) return false;
-  buffer.resize(used);
-  buffer.push_back(0);
-  out.bytes = std::move(buffer);
-  return true;
+  return inflater.Finish(out);
 }
 
 bool CFileHdlr::fileReadData(const char* name, SectionPayload& out) const {

@@ -12,18 +12,12 @@
 #include <string_view>
 #include <vector>
 
-// A decoded section: the payload followed by one zero byte.
-struct SectionPayload {
-  std::vector<uint8_t> bytes;
-  size_t Length() const { return bytes.empty() ? 0 : bytes.size() - 1; }
-  // The payload as wide text (32-bit characters; length = bytes / 4).
-  std::u32string WideText() const;
-};
+#include "serverlink/SectionCodec.h"
 
 class CFileHdlr {
  public:
-  static constexpr size_t kMaxPayload = 16u * 1024u * 1024u;
-  static constexpr size_t kPieceBytes = 158;
+  static constexpr size_t kMaxPayload = kSectionMaxPayload;
+  static constexpr size_t kPieceBytes = kSectionPieceBytes;
 
   // Opens the file for binary writing.
   explicit CFileHdlr(const char* path);
