@@ -11,8 +11,12 @@
 #include <string>
 
 #include "PPDX/PPDObjects/Controls/PPDXControls.h"
+#include "PPDX/PPDObjects/Controls/PPDXJobNote.h"
 #include "foundation/PropertyListFile.h"
 #include "panel/PanelTestSupport.h"
+#include "panel/QZVJobNoteList.h"
+#include "panel/QZVJobTicket.h"
+#include "panel/TicketDescribe.h"
 #include "platform/LocalQueues.h"
 #include "platform/PMPageFormat.h"
 #include "platform/PMPrintSession.h"
@@ -339,4 +343,46 @@ TEST_F(PanelDataTest, ShortcutsStoredPerPrinterAndFilteredOnLoad) {
   EXPECT_EQ(tree.shortcuts[0]->name.UTF8(), "Staple");
   EXPECT_STREQ(tree.shortcuts[1]->keyword, "*QZColorMode");
   EXPECT_EQ(tree.shortcuts[2], nullptr);
+}
+
+// Everything the panel writes for a print of the sample PPD: the ticket (its
+// XML and, on older systems, its file), the print settings, the per-printer
+// list and the working copy. No protected value may appear in clear.
+TEST_F(PanelDataTest, NoProtectedValueInAnyOutput) {
+  PDEData& data = Make();
+  PMPrintSettings settings;
+  data.printSettings = &settings;
+  PPDXControls* controls = document_->GetControls();
+  const std::vector<std::pair<const char*, const char*>> notes = {
+      {"*Notes1", "4711"},
+      {"*Resume", "98765"},
+      {"*QZUserAuthName", "operator"},
+      {"*QZUserAuthPwd", "Open-Sesame"}};
+  for (auto [keyword, text] : notes) {
+    PPDXJobNote* note = controls->FindJobNote(keyword, true);
+    ASSERT_NE(note, nullptr) << keyword;
+    note->SetCurrentControlWithCFString(CFSTR(text));
+  }
+  ScopedSystemMinorVersion old(6);  // the panel then writes the ticket file itself
+  QZVJobTicket ticket(nullptr, &settings, CFSTR("QZV.PSData.org.tavro.features"));
+  QZVJobNoteList list(document_.get(), true);
+  ASSERT_EQ(list.outInjectionData(&ticket, &settings), 0);
+  ticket.SavePPDForAllKeys(document_.get(), CFSTR("org.tavro.features"));
+  const std::string xml = ticket.Save();
+  data.SetUnisorPrinterAddress(CFSTR("10.9.9.9"), true);
+  const std::string file = ReadAll(ticket.FileName().UTF8());
+  std::filesystem::remove(ticket.FileName().UTF8());
+  ASSERT_FALSE(file.empty());
+  ASSERT_TRUE(stored_.has_value());
+
+  std::string all = DescribeTicket(ticket.Entries());
+  for (const std::string& part : {xml, file, settings.ToXml(), ReadAll(data.ppdCopyPath)})
+    all += part;
+  for (char32_t c : *stored_) all += static_cast<char>(c);
+  for (const char* secret : {"98765", "Open-Sesame", "4F70656E2D536573616D65"})
+    EXPECT_EQ(all.find(secret), std::string::npos) << secret;
+  // The values are there, enciphered.
+  EXPECT_NE(all.find("%%PersPassword: "), std::string::npos);
+  EXPECT_NE(all.find("%%QZVUATag: "), std::string::npos);
+  EXPECT_NE(all.find("%%QZVCustom1: 4711"), std::string::npos);
 }
