@@ -1,5 +1,6 @@
 // links: tavro_core
-// Arbitrary bytes parsed as a PPD; the panel then writes everything of the
+// Arbitrary bytes parsed as a PPD; a panel is made over it (its data object
+// with the working copy of the PPD, no printer) and writes everything of the
 // document into a job ticket (every control's code, the job notes with their
 // enciphered values) and saves it, and the saved ticket must read back as
 // exactly the pairs that went in.
@@ -15,6 +16,7 @@
 #include "PPDX/PPDObjects/Controls/PPDXJobNote.h"
 #include "PPDX/PPDStream.h"
 #include "PPDX/QZVPPD.h"
+#include "panel/PDEData.h"
 #include "panel/QZVJobNoteList.h"
 #include "panel/QZVJobTicket.h"
 #include "platform/Log.h"
@@ -29,10 +31,24 @@ const std::filesystem::path& InputPath() {
   return path;
 }
 
+// The panel's working copy of the PPD goes into a folder of this process.
+const std::filesystem::path& CopyFolder() {
+  static const std::filesystem::path path = [] {
+    std::filesystem::path folder = InputPath();
+    folder += ".d";
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    ::setenv("TMPDIR", folder.c_str(), 1);
+    return folder;
+  }();
+  return path;
+}
+
 struct RemoveInput {
   ~RemoveInput() {
     std::error_code ignored;
     std::filesystem::remove(InputPath(), ignored);
+    std::filesystem::remove_all(CopyFolder(), ignored);
   }
 } gRemoveInput;
 
@@ -42,7 +58,7 @@ std::string NoLogin() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool ready = (SetLogPause(false), SetFullUserNameSource(NoLogin),
+  static const bool ready = (SetLogPause(false), CopyFolder(), SetFullUserNameSource(NoLogin),
                              SetSystemMinorVersion(kNewestSystemMinorVersion), true);
   (void)ready;
   const std::filesystem::path& path = InputPath();
@@ -55,6 +71,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ClearEndOfPPDLatch();
   {
     QZVPPD document(path, kParseOrphansAndHidden);
+    PDEData panel(&document, CFString(), nullptr);
+    PPDTree tree;
+    panel.GetPPDShortcuts(tree);
+    for (const char* keyword : {"*QZStaple", "*PageSize", "*Duplex"}) {
+      panel.dmtHides(keyword);
+      panel.dmtLocks(keyword);
+    }
     PMPrintSettings settings;
     settings.SetBool("com.apple.print.PrintSettings.PMLayoutNUp", true);
     settings.SetInteger("com.apple.print.PrintSettings.PMLayoutRows",
@@ -72,6 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     QZVJobNoteList notes(&document, size % 2 == 0);
     notes.SetOrientation(static_cast<int32_t>(size % 5));
+    panel.printSettings = &settings;
     notes.outInjectionData(&ticket, &settings);
     ticket.SavePPDForAllKeys(&document, CFSTR("org.tavro.fuzz"));
     const std::string xml = ticket.Save();
