@@ -44,13 +44,12 @@ const std::filesystem::path& CopyFolder() {
   return path;
 }
 
-struct RemoveInput {
-  ~RemoveInput() {
-    std::error_code ignored;
-    std::filesystem::remove(InputPath(), ignored);
-    std::filesystem::remove_all(CopyFolder(), ignored);
-  }
-} gRemoveInput;
+// Registered once both paths exist, so it runs before they are destroyed.
+void RemoveFiles() {
+  std::error_code ignored;
+  std::filesystem::remove(InputPath(), ignored);
+  std::filesystem::remove_all(CopyFolder(), ignored);
+}
 
 std::string NoLogin() {
   return "Fuzz User";
@@ -58,8 +57,9 @@ std::string NoLogin() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool ready = (SetLogPause(false), CopyFolder(), SetFullUserNameSource(NoLogin),
-                             SetSystemMinorVersion(kNewestSystemMinorVersion), true);
+  static const bool ready =
+      (SetLogPause(false), CopyFolder(), std::atexit(RemoveFiles), SetFullUserNameSource(NoLogin),
+       SetSystemMinorVersion(kNewestSystemMinorVersion), true);
   (void)ready;
   const std::filesystem::path& path = InputPath();
   if (FILE* file = std::fopen(path.c_str(), "wb")) {
