@@ -54,6 +54,7 @@ class QZVJobTicket : public JobTicket {
   const CFString& FileName() const { return fileName_; }
   const std::string& XmlData() const { return xmlData_; }
   const CFString& Key() const { return key_; }
+  PrintSettingsTicket* SettingsTicket() const { return settingsTicket_; }
   const std::vector<TicketEntry>& Entries() const { return entries_; }
   // One string value into the print settings.
   void InjectTempFileToPSStream(const CFString& key, const CFString& value);
