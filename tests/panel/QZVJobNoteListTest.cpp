@@ -7,6 +7,7 @@
 
 #include "PPDX/PPDObjects/Controls/PPDXControls.h"
 #include "PPDX/PPDObjects/Controls/PPDXJobNote.h"
+#include "PPDX/PPDObjects/Controls/PPDXPopupControlFlags.h"
 #include "foundation/EncodingSwitches.h"
 #include "panel/PanelTestSupport.h"
 #include "panel/QZVJobTicket.h"
@@ -257,4 +258,36 @@ TEST_F(JobNoteListTest, SamplePPDKeepsSecretsEnciphered) {
   EXPECT_NE(All().find("%%QZVCustom1: 4711\n"), std::string::npos);
   EXPECT_NE(All().find("%%PersPassword: "), std::string::npos);
   EXPECT_NE(All().find("%%QZVUATag: "), std::string::npos);
+}
+
+// From UTF-8 version 3 on the mailbox and file-path notes travel as UTF-8,
+// unless the accounting pop-up is synchronising a queue that takes none.
+TEST_F(JobNoteListTest, MailboxAndFilePathBecomeUTF8) {
+  const TextEncoding saved = GetApplicationTextEncoding();
+  SetApplicationTextEncoding(kTextEncodingMacRoman);
+  struct Case {
+    const char* version;
+    bool noUTF8, doneInitialising;
+    const char* expected;
+  } cases[] = {
+      {"3", false, true, "\xC3\xA4"},
+      {"2", false, true, "\x8A"},
+      {"3", true, false, "\x8A"},
+      {"3", true, true, "\xC3\xA4"},
+  };
+  for (const Case& c : cases) {
+    TestPPD ppd(NoteLine("*QZMailboxName", "Alpha") + NoteLine("*QZVDPFilePath", "Alpha") +
+                SpecialOption("*QZUTF8_Version", c.version));
+    for (const char* keyword : {"*QZMailboxName", "*QZVDPFilePath"})
+      ppd->GetControls()->FindJobNote(keyword, true)->SetNotes("\x8A");
+    gPopupJobNotesNoUTF8 = c.noUTF8;
+    gPopupJobNotesDoneInitializing = c.doneInitialising;
+    QZVJobNoteList list(ppd.get(), true);
+    for (const char* keyword : {"*QZMailboxName", "*QZVDPFilePath"})
+      EXPECT_STREQ(ppd->GetControls()->FindJobNote(keyword, true)->GetNotes(), c.expected)
+          << keyword << " version " << c.version;
+  }
+  gPopupJobNotesNoUTF8 = false;
+  gPopupJobNotesDoneInitializing = false;
+  SetApplicationTextEncoding(saved);
 }
