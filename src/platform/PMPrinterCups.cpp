@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -20,23 +22,29 @@ namespace {
 struct Connection {
   http_t* http = nullptr;
   bool timedOut = false;
+  std::chrono::steady_clock::time_point deadline;
   ~Connection() {
     if (http) httpClose(http);
   }
 };
 
-// Gives up on the first expiry instead of waiting again.
-int GiveUp(http_t*, void* data) {
-  static_cast<Connection*>(data)->timedOut = true;
+// libcups asks again each time a short wait expires; the whole exchange on
+// one connection gives up once its deadline has passed, however many waits
+// the library makes.
+int KeepWaiting(http_t*, void* data) {
+  auto* c = static_cast<Connection*>(data);
+  if (std::chrono::steady_clock::now() < c->deadline) return 1;
+  c->timedOut = true;
   return 0;
 }
 
 OSStatus Connect(Connection* c) {
   int ms = PrintingTimeoutMs();
+  c->deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   c->http =
       httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, ms, nullptr);
   if (!c->http) return kPMGeneralError;
-  httpSetTimeout(c->http, ms / 1000.0, GiveUp, c);
+  httpSetTimeout(c->http, std::min(ms, 100) / 1000.0, KeepWaiting, c);
   return noErr;
 }
 
@@ -139,6 +147,22 @@ OSStatus FetchPPD(std::string_view name, std::string* path) {
   return noErr;
 }
 
+// Create-Job on our own connection: cupsCreateJob first looks the queue up
+// on a connection of its own, which waits a minute on a silent scheduler.
+int CreateJob(http_t* http, const std::string& queue, const std::string& title) {
+  ipp_t* request = ippNewRequest(IPP_OP_CREATE_JOB);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+               PrinterURI(queue).c_str());
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+               cupsUser());
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.c_str());
+  std::string resource = "/printers/" + queue;
+  IppPtr reply(cupsDoRequest(http, request, resource.c_str()));
+  if (!reply || cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE) return 0;
+  ipp_attribute_t* id = ippFindAttribute(reply.get(), "job-id", IPP_TAG_INTEGER);
+  return id ? ippGetInteger(id, 0) : 0;
+}
+
 class CupsPrinter final : public PMPrinter {
  public:
   explicit CupsPrinter(std::string name) : name_(std::move(name)) {}
@@ -192,7 +216,7 @@ class CupsPrinter final : public PMPrinter {
     Connection c;
     if (OSStatus s = Connect(&c); s != noErr) return s;
     std::string title(commandName);
-    int id = cupsCreateJob(c.http, name_.c_str(), title.c_str(), 0, nullptr);
+    int id = CreateJob(c.http, name_, title);
     if (id <= 0) return Failure(c);
     bool sent = cupsStartDocument(c.http, name_.c_str(), id, "command", CUPS_FORMAT_COMMAND, 1) ==
                     HTTP_STATUS_CONTINUE &&

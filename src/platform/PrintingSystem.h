@@ -17,8 +17,10 @@
 PMBackend PrintingBackend();
 void SetPrintingBackend(PMBackend backend);
 
-// Every request to the scheduler gives up after this long (milliseconds), so
-// that a scheduler that does not answer ends a wait with a failure.
+// Every exchange with the scheduler gives up after this long (milliseconds),
+// so that a scheduler that does not answer ends a wait with a failure
+// (kPMTimeout). libcups itself may wait up to a second for a request's first
+// answer, so limits below a second act as about one second. Default 10 s.
 int PrintingTimeoutMs();
 void SetPrintingTimeoutMs(int milliseconds);
 
