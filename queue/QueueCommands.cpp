@@ -23,8 +23,9 @@ struct CommandRule {
   bool prefix;  // the title carries an identifier after the name
   Kind kind;
   size_t maxBody;
-  const char* message = nullptr;  // PPD message name
-  bool wide = false;              // the message holds 32-bit characters
+  const char* message = nullptr;   // PPD message name
+  bool wide = false;               // the message holds 32-bit characters
+  const char* copyFile = nullptr;  // a copy of the text kept in the cache folder
 };
 
 constexpr size_t kKiB = 1024;
@@ -35,7 +36,8 @@ constexpr CommandRule kRules[] = {
     {"Command_PSTempFileName", false, Kind::kTicketName, 1023},
     {"Command_WritePSTemp", false, Kind::kWriteTicket, 16 * kMiB},
     {"Command_PSQZDestination", false, Kind::kDestination, 1024},
-    {"Command_QZVPrefs", true, Kind::kMessage, kMiB, "QZDriverPreference", true},
+    {"Command_QZVPrefs", true, Kind::kMessage, kMiB, "QZDriverPreference", true,
+     "QZV.UnisorPrinterV2.plist"},
     {"Command_WritePresetData", true, Kind::kMessage, kMiB, "QZlocalPreset", true},
     {"Command_PRINTERLOCALPRESETS", false, Kind::kMessage, kMiB, "QZLocalJPPresets", false},
     {"command_PopupJnData", false, Kind::kMessage, kMiB, "QZPopupJnData", false},
@@ -101,8 +103,7 @@ QueueCommandOutcome Accept(std::string message) {
 
 class Runner {
  public:
-  // `folder` may be null for the commands that only answer a PPD message.
-  Runner(const QueueCommandContext& ctx, const CacheFolder* folder) : ctx_(ctx), folder_(folder) {}
+  explicit Runner(const QueueCommandContext& ctx) : ctx_(ctx) {}
 
   QueueCommandOutcome Run(const CommandRule& rule, std::string_view title, std::string_view body) {
     switch (rule.kind) {
@@ -135,7 +136,8 @@ class Runner {
   QueueCommandOutcome Store(const std::string& name, std::string_view text, unsigned mode,
                             std::string what) {
     std::string error;
-    if (!folder_->WriteWhole(name, text, mode, false, &error)) return Refuse(error);
+    const CacheFolder* folder = Folder(&error);
+    if (!folder || !folder->WriteWhole(name, text, mode, false, &error)) return Refuse(error);
     return Accept(what);
   }
 
@@ -152,21 +154,26 @@ class Runner {
     if (!name || name->rfind(kTicketPrefix, 0) != 0)
       return Refuse("refused ticket file name \"" + std::string(Trimmed(body)) +
                     "\": it must name a Tavro.temp file in the cache folder");
-    if (folder_->Exists(*name)) return Refuse("the ticket file " + *name + " exists already");
+    std::string error;
+    const CacheFolder* folder = Folder(&error);
+    if (!folder) return Refuse(error);
+    if (folder->Exists(*name)) return Refuse("the ticket file " + *name + " exists already");
     return Store(PendingTicketFile(), *name + "\n", 0600,
                  "ticket file name " + *name + " recorded");
   }
 
   QueueCommandOutcome WriteTicket(std::string_view body) {
-    std::optional<std::string> pending = folder_->ReadSmall(PendingTicketFile(), 1024);
+    std::string error;
+    const CacheFolder* folder = Folder(&error);
+    if (!folder) return Refuse(error);
+    std::optional<std::string> pending = folder->ReadSmall(PendingTicketFile(), 1024);
     std::optional<std::string> name;
     if (pending) name = NameInCacheFolder(Trimmed(*pending), ctx_.root);
     if (!name) return Refuse("no ticket file name was given before Command_WritePSTemp");
     if (body.empty() || body.find('\0') != std::string_view::npos)
       return Refuse("the ticket text is empty or holds a NUL byte");
-    std::string error;
-    if (!folder_->WriteWhole(*name, body, 0600, true, &error)) return Refuse(error);
-    folder_->Remove(PendingTicketFile(), nullptr);
+    if (!folder->WriteWhole(*name, body, 0600, true, &error)) return Refuse(error);
+    folder->Remove(PendingTicketFile(), nullptr);
     return Accept("ticket written to " + *name + " (" + std::to_string(body.size()) + " bytes)");
   }
 
@@ -190,6 +197,11 @@ class Runner {
     QueueCommandOutcome out = Accept("");
     if (!EncodePPDMessage(rule.message, payload, out.ppdUpdates))
       return Refuse("the text could not be compressed");
+    // The panel's guard against replacing stored preferences it could not read.
+    std::string error;
+    const CacheFolder* folder = rule.copyFile ? Folder(&error) : nullptr;
+    if (rule.copyFile && (!folder || !folder->WriteWhole(rule.copyFile, body, 0644, false, &error)))
+      return Refuse(error);
     out.message = std::string("message ") + rule.message + " stored (" +
                   std::to_string(out.ppdUpdates.size() - 1) + " pieces)";
     return out;
@@ -234,14 +246,24 @@ class Runner {
       start = end + 1;
     }
     std::string error;
+    const CacheFolder* folder = names.empty() ? nullptr : Folder(&error);
+    if (!names.empty() && !folder) return Refuse(error);
     for (const std::string& name : names) {
-      if (!folder_->Remove(name, &error)) return Refuse(error);
+      if (!folder->Remove(name, &error)) return Refuse(error);
     }
     return Accept(std::to_string(names.size()) + " update file(s) removed");
   }
 
   const QueueCommandContext& ctx_;
-  const CacheFolder* folder_;
+  // The cache folder, opened (and made) only once a command has passed its
+  // checks, so that a refused command leaves no folder behind.
+  const CacheFolder* Folder(std::string* error) {
+    if (!folder_) folder_ = CacheFolder::Open(ctx_.root, error);
+    if (!folder_ && error) *error = "cache folder: " + *error;
+    return folder_ ? &*folder_ : nullptr;
+  }
+
+  std::optional<CacheFolder> folder_;
 };
 
 }  // namespace
@@ -259,14 +281,7 @@ QueueCommandOutcome RunQueueCommand(const QueueCommandContext& ctx, std::string_
     return Refuse("refused queue name \"" + ctx.queueName + "\"");
   if (ctx.user.empty() || ctx.user.size() > 255) return Refuse("refused user name");
 
-  // PPD messages touch no file: they work without a cache folder.
-  std::string error;
-  std::optional<CacheFolder> folder;
-  if (rule->kind != Kind::kMessage) {
-    folder = CacheFolder::Open(ctx.root, &error);
-    if (!folder) return Refuse(std::string(rule->title) + ": cache folder: " + error);
-  }
-  QueueCommandOutcome out = Runner(ctx, folder ? &*folder : nullptr).Run(*rule, title, body);
+  QueueCommandOutcome out = Runner(ctx).Run(*rule, title, body);
   if (!out.accepted) out.ppdUpdates.clear();
   out.message = std::string(rule->title) + ": " + out.message;
   return out;

@@ -14,7 +14,8 @@
 //   Command_WritePSTemp           the pending ticket file created with the text (never
 //                                 replacing a file), then the pending name removed
 //   Command_PSQZDestination       QueueDestination_<q>.txt holds the mailbox path
-//   Command_QZVPrefs<id>          message QZDriverPreference (wide text)
+//   Command_QZVPrefs<id>          message QZDriverPreference (wide text), and the list
+//                                 kept as QZV.UnisorPrinterV2.plist
 //   Command_WritePresetData<id>   message QZlocalPreset (wide text)
 //   Command_PRINTERLOCALPRESETS   message QZLocalJPPresets (UTF-8 text)
 //   command_PopupJnData           message QZPopupJnData (UTF-8 text)

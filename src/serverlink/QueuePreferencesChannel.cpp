@@ -2,6 +2,8 @@
 
 #include "foundation/CurrentPrintSession.h"
 #include "platform/PMPrinter.h"
+#include "serverlink/CPPDMsgHdlr.h"
+#include "serverlink/CommandJobWait.h"
 
 namespace {
 
@@ -22,7 +24,7 @@ PreferencesChannel QueuePreferencesChannel() {
   channel.readMessage = []() -> std::optional<std::u32string> {
     std::optional<std::string> ppd = CurrentQueuePPD();
     if (!ppd) return std::nullopt;
-    return std::u32string();
+    return CPPDMsgHdlr(ppd->c_str(), kPreferencesMessage).GetStringData();
   };
   channel.send = [](const std::string& command, const std::string& text) {
     PMPrinterRef printer = CurrentPrinter();
@@ -30,7 +32,8 @@ PreferencesChannel QueuePreferencesChannel() {
     if (PMPrinterSendCommand(printer.get(), text, command) != noErr) {
       return PreferencesSendResult::kRefused;
     }
-    return PreferencesSendResult::kNotCompleted;
+    return isJobComple(command) ? PreferencesSendResult::kCompleted
+                                : PreferencesSendResult::kNotCompleted;
   };
   return channel;
 }

@@ -59,8 +59,10 @@ TEST_F(QueueCommands, MessagesComeBackAsPiecesThePanelReads) {
       EXPECT_LE(name.size() + value.size() + 3, 255u);
     }
     EXPECT_TRUE(out.ppdUpdates.back().second.empty());
-    EXPECT_TRUE(root.Snapshot().empty());  // messages leave no files behind
   }
+  // Only the preferences list leaves a file: the queue's copy of it.
+  EXPECT_EQ(root.Snapshot(), (std::set<std::pair<std::string, std::string>>{
+                                 {"QZV.UnisorPrinterV2.plist", "<plist>\xc3\xa9</plist>"}}));
 }
 
 TEST_F(QueueCommands, PPDLinesStayWithinTheSchedulersLimits) {

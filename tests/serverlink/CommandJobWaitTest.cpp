@@ -10,11 +10,13 @@
 #include <chrono>
 
 #include "TwoWayTestSupport.h"
+#include "foundation/CurrentPrintSession.h"
 #include "platform/LocalQueues.h"
 #include "platform/PrintingSystem.h"
 #include "serverlink/CPPDMsgHdlr.h"
 #include "serverlink/DestinationPPD.h"
 #include "serverlink/LocalQueueLink.h"
+#include "serverlink/QueuePreferencesChannel.h"
 
 namespace {
 
@@ -129,6 +131,27 @@ TEST_F(CommandJobs, SchedulerThatDoesNotAnswerEndsTheWait) {
   SetPrintingTimeoutMs(savedTimeout);
   cupsSetServer(nullptr);
   close(listener);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CommandJobs, PreferencesGoToTheQueueAndComeBackAsItsMessage) {
+  PreferencesChannel channel = QueuePreferencesChannel();
+  {
+    ScopedCurrentPrintSession none(nullptr);
+    EXPECT_EQ(channel.send("Command_QZVPrefs1", "<plist/>"), PreferencesSendResult::kNoPrinter);
+    EXPECT_FALSE(channel.readMessage().has_value());
+  }
+  ScopedCurrentPrintSession session(std::make_shared<PMPrintSession>(printer));
+  EXPECT_EQ(channel.readMessage(), std::u32string());  // the queue holds none yet
+  EXPECT_EQ(channel.send("Command_QZVPrefs5D1D6D3E", "<plist>\xc3\xa9</plist>"),
+            PreferencesSendResult::kCompleted);
+  EXPECT_EQ(channel.readMessage(), U"<plist>\u00e9</plist>");
+  // A list the queue refuses (not UTF-8) leaves the stored one.
+  EXPECT_EQ(channel.send("Command_QZVPrefs5D1D6D3F", "\xff"), PreferencesSendResult::kNotCompleted);
+  EXPECT_EQ(channel.readMessage(), U"<plist>\u00e9</plist>");
 }
 
 }  // namespace
