@@ -11,9 +11,11 @@ PACKAGES=(
   libavahi-client-dev
   valgrind
 )
-if [[ "${TAVRO_WITH_CUPSD:-0}" == 1 ]]; then
-  PACKAGES+=(cups-daemon cups-client)
-fi
+# The suite runs private schedulers (tests/support/PrivateCupsd.h): the
+# scheduler, its administration tools and pstops for the print chain.
+PACKAGES+=(cups-daemon cups-client cups-core-drivers)
+# Property-list tests read our output back with another reader (plistlib).
+PACKAGES+=(python3)
 # Real PPDs nobody here wrote, for tools/robustness.sh and bench/run.sh; xz
 # is what their self-extracting archives call.
 if [[ "${TAVRO_WITH_REAL_PPDS:-0}" == 1 ]]; then
