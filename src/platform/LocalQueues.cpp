@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <sstream>
 
 #include "platform/PrintingBackends.h"
@@ -20,11 +21,13 @@ namespace {
 struct LocalJob {
   PMJobInfo info;
   std::string root;
-  std::string body;
+  std::string body;                       // a command's text
+  std::optional<PMDocumentJob> document;  // a document job (path: the spool copy)
 };
 
-std::mutex gMutex;  // guards the handler and the job list
+std::mutex gMutex;  // guards the handlers and the job list
 LocalQueueCommandHandler gHandler;
+LocalQueueDocumentHandler gDocumentHandler;
 std::vector<LocalJob> gJobs;
 int gNextJobId = 1;
 
@@ -101,10 +104,33 @@ std::string LoginName() {
   return std::to_string(geteuid());
 }
 
-// Runs one job through the handler, outside the lock, and records the result.
+// Raw printing: the document as it is onto a "file:" device.
+LocalQueueCommandResult CopyToDevice(const LocalQueueDocument& doc) {
+  constexpr std::string_view kFile = "file://";
+  if (doc.deviceURI.compare(0, kFile.size(), kFile) != 0) {
+    return {false, "no filter for device " + doc.deviceURI};
+  }
+  std::string text;
+  if (!ReadFile(doc.documentPath, &text)) return {false, "cannot read the document"};
+  std::ofstream out(doc.deviceURI.substr(kFile.size()), std::ios::binary | std::ios::app);
+  if (!out || !out.write(text.data(), static_cast<std::streamsize>(text.size()))) {
+    return {false, "cannot write to the device"};
+  }
+  return {true, ""};
+}
+
+std::string DeviceURIOf(std::string_view queueName) {
+  PlistValue state = ReadQueueState(queueName);
+  const PlistValue* v = state.Find("device-uri");
+  return v ? v->GetString() : std::string();
+}
+
+// Runs one job through its handler, outside the lock, and records the result.
 void RunJob(int jobId) {
   LocalQueueCommandHandler handler;
+  LocalQueueDocumentHandler documentHandler;
   LocalQueueCommand command;
+  std::optional<LocalQueueDocument> document;
   {
     std::lock_guard lock(gMutex);
     auto it = std::find_if(gJobs.begin(), gJobs.end(),
@@ -112,15 +138,28 @@ void RunJob(int jobId) {
     if (it == gJobs.end()) return;
     it->info.state = kPMJobProcessing;
     handler = gHandler;
+    documentHandler = gDocumentHandler;
     command.root = it->root;
     command.queueName = it->info.destination;
     command.ppdPath = PPDFile(it->info.destination);
     command.user = it->info.user;
     command.title = it->info.title;
     command.body = std::move(it->body);
+    if (it->document) {
+      document = LocalQueueDocument{command.root,          command.ppdPath,    command.queueName,
+                                    command.user,          command.title,      it->document->format,
+                                    it->document->options, it->document->path, {}};
+    }
   }
   LocalQueueCommandResult result;
-  if (handler) result = handler(command);
+  if (document) {
+    document->deviceURI = DeviceURIOf(document->queueName);
+    result = documentHandler ? documentHandler(*document) : CopyToDevice(*document);
+    std::error_code ec;
+    fs::remove(document->documentPath, ec);
+  } else if (handler) {
+    result = handler(command);
+  }
   std::lock_guard lock(gMutex);
   auto it = std::find_if(gJobs.begin(), gJobs.end(),
                          [jobId](const LocalJob& j) { return j.info.id == jobId; });
@@ -183,29 +222,59 @@ class LocalPrinter final : public PMPrinter {
 
   OSStatus SendCommand(std::string_view text, std::string_view commandName, int* jobId) override {
     if (!QueueExists(name_)) return kPMInvalidPrinter;
+    LocalJob job;
+    job.info.title = std::string(commandName);
+    job.body = std::string(text);
+    return Queue(std::move(job), jobId);
+  }
+
+  OSStatus PrintFile(const PMDocumentJob& document, int* jobId) override {
+    if (!QueueExists(name_)) return kPMInvalidPrinter;
+    std::error_code ec;
+    if (!fs::is_regular_file(document.path, ec)) return kPMInvalidParameter;
+    LocalJob job;
+    job.info.title = document.title;
+    job.document = document;
+    return Queue(std::move(job), jobId);
+  }
+
+ private:
+  // Numbers and records the job, then runs it unless the queue is stopped (a
+  // stopped queue keeps its jobs until it is made idle again).
+  OSStatus Queue(LocalJob job, int* jobId) {
     PMPrinterStateInfo state;
     State(&state);
     int id = 0;
     {
       std::lock_guard lock(gMutex);
       id = gNextJobId++;
-      LocalJob job;
-      job.info.id = id;
-      job.info.title = std::string(commandName);
-      job.info.state = kPMJobPending;
-      job.info.destination = name_;
-      job.info.user = LoginName();
-      job.root = TavroRoot();
-      job.body = std::string(text);
+    }
+    if (job.document) {
+      // The caller may remove its file once the job is queued.
+      std::string spool = LocalQueueDirectory(name_) + "/spool";
+      std::string copy = spool + "/d" + std::to_string(id);
+      std::error_code ec;
+      fs::create_directories(spool, ec);
+      if (ec ||
+          !fs::copy_file(job.document->path, copy, fs::copy_options::overwrite_existing, ec)) {
+        return kPMGeneralError;
+      }
+      job.document->path = copy;
+    }
+    job.info.id = id;
+    job.info.state = kPMJobPending;
+    job.info.destination = name_;
+    job.info.user = LoginName();
+    job.root = TavroRoot();
+    {
+      std::lock_guard lock(gMutex);
       gJobs.push_back(std::move(job));
     }
     if (jobId) *jobId = id;
-    // A stopped queue keeps its jobs until it is made idle again.
     if (state.state != kPMPrinterStopped) RunJob(id);
     return noErr;
   }
 
- private:
   std::string name_;
 };
 
@@ -215,6 +284,13 @@ LocalQueueCommandHandler SetLocalQueueCommandHandler(LocalQueueCommandHandler ha
   std::lock_guard lock(gMutex);
   LocalQueueCommandHandler previous = std::move(gHandler);
   gHandler = std::move(handler);
+  return previous;
+}
+
+LocalQueueDocumentHandler SetLocalQueueDocumentHandler(LocalQueueDocumentHandler handler) {
+  std::lock_guard lock(gMutex);
+  LocalQueueDocumentHandler previous = std::move(gDocumentHandler);
+  gDocumentHandler = std::move(handler);
   return previous;
 }
 

@@ -7,6 +7,7 @@
 //                    "printer-make-and-model" (else the PPD's *NickName),
 //                    "printer-state" (3 idle, 4 processing, 5 stopped),
 //                    "printer-state-message", "printer-state-reasons" (array)
+//     spool/         copies of documents whose jobs have not run yet
 //
 // The queue folders are the whole queue state; the job list lives in the
 // process (numbers from 1, as a fresh scheduler gives them).
@@ -25,6 +26,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/PMDefinitions.h"
@@ -48,6 +50,27 @@ using LocalQueueCommandHandler = std::function<LocalQueueCommandResult(const Loc
 // Installs the handler for all local queues; an empty function removes it.
 // Answers the previous handler.
 LocalQueueCommandHandler SetLocalQueueCommandHandler(LocalQueueCommandHandler handler);
+
+// A document job on a local queue. Its file is a copy kept in the queue's
+// folder while the job waits or runs ("<QUEUE>/spool/d<id>"), removed after.
+struct LocalQueueDocument {
+  std::string root;
+  std::string ppdPath;
+  std::string queueName;
+  std::string user;
+  std::string title;
+  std::string format;
+  std::vector<std::pair<std::string, std::string>> options;
+  std::string documentPath;
+  std::string deviceURI;
+};
+
+using LocalQueueDocumentHandler = std::function<LocalQueueCommandResult(const LocalQueueDocument&)>;
+
+// Installs what runs a queue's documents (its filter chain). Without one, a
+// document goes unchanged to a "file:" device (raw printing), and a job for
+// any other device stops.
+LocalQueueDocumentHandler SetLocalQueueDocumentHandler(LocalQueueDocumentHandler handler);
 
 // "<root>/queues".
 std::string LocalQueuesDirectory();

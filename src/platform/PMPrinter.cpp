@@ -110,6 +110,11 @@ OSStatus PMPrinterSendCommand(PMPrinter* printer, std::string_view text,
   return printer->SendCommand(text, commandName, jobId);
 }
 
+OSStatus PMPrinterPrintFile(PMPrinter* printer, const PMDocumentJob& job, int* jobId) {
+  if (!printer || job.path.empty()) return kPMInvalidParameter;
+  return printer->PrintFile(job, jobId);
+}
+
 OSStatus PMPrinterGetPaperList(const PMPrinter* printer, std::vector<PMPaper>* papers) {
   if (!printer || !papers) return kPMInvalidParameter;
   std::string path;

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/PMDefinitions.h"
@@ -25,6 +26,16 @@ struct PMPrinterStateInfo {
   PMPrinterState state = kPMPrinterIdle;
   std::string message;               // "printer-state-message"
   std::vector<std::string> reasons;  // "printer-state-reasons"
+};
+
+// A document to print. The options reach the queue's filters as
+// "name=value" words (names with dots pass; names starting with "job-" are
+// the scheduler's own and do not).
+struct PMDocumentJob {
+  std::string path;   // the document file
+  std::string title;  // the job's name
+  std::string format = "application/postscript";
+  std::vector<std::pair<std::string, std::string>> options;
 };
 
 class PMPrinter {
@@ -42,6 +53,7 @@ class PMPrinter {
   virtual OSStatus PPDPath(std::string* path) const = 0;
   // Sends a printer command; `jobId` (when given) receives the job's number.
   virtual OSStatus SendCommand(std::string_view text, std::string_view commandName, int* jobId) = 0;
+  virtual OSStatus PrintFile(const PMDocumentJob& job, int* jobId) = 0;
 };
 
 using PMPrinterRef = std::shared_ptr<PMPrinter>;
@@ -65,5 +77,8 @@ OSStatus PMPrinterCopyDescriptionURL(const PMPrinter* printer, std::string_view 
 std::string PMFileURLPath(std::string_view url);
 OSStatus PMPrinterSendCommand(PMPrinter* printer, std::string_view text,
                               std::string_view commandName, int* jobId = nullptr);
+// Submits a document job; `jobId` (when given) receives its number.
+// kPMInvalidParameter when the file cannot be read.
+OSStatus PMPrinterPrintFile(PMPrinter* printer, const PMDocumentJob& job, int* jobId = nullptr);
 // The page sizes of the queue's PPD.
 OSStatus PMPrinterGetPaperList(const PMPrinter* printer, std::vector<PMPaper>* papers);

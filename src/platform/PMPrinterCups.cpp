@@ -149,13 +149,24 @@ OSStatus FetchPPD(std::string_view name, std::string* path) {
 
 // Create-Job on our own connection: cupsCreateJob first looks the queue up
 // on a connection of its own, which waits a minute on a silent scheduler.
-int CreateJob(http_t* http, const std::string& queue, const std::string& title) {
+int CreateJob(http_t* http, const std::string& queue, const std::string& title,
+              const std::vector<std::pair<std::string, std::string>>& options = {}) {
   ipp_t* request = ippNewRequest(IPP_OP_CREATE_JOB);
   ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
                PrinterURI(queue).c_str());
   ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
                cupsUser());
   ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.c_str());
+  if (!options.empty()) {
+    cups_option_t* list = nullptr;
+    int n = 0;
+    for (const auto& [name, value] : options) {
+      n = cupsAddOption(name.c_str(), value.c_str(), n, &list);
+    }
+    cupsEncodeOptions2(request, n, list, IPP_TAG_OPERATION);
+    cupsEncodeOptions2(request, n, list, IPP_TAG_JOB);
+    cupsFreeOptions(n, list);
+  }
   std::string resource = "/printers/" + queue;
   IppPtr reply(cupsDoRequest(http, request, resource.c_str()));
   if (!reply || cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE) return 0;
@@ -222,6 +233,32 @@ class CupsPrinter final : public PMPrinter {
                     HTTP_STATUS_CONTINUE &&
                 (text.empty() ||
                  cupsWriteRequestData(c.http, text.data(), text.size()) == HTTP_STATUS_CONTINUE);
+    ipp_status_t finished = cupsFinishDocument(c.http, name_.c_str());
+    if (!sent || finished > IPP_STATUS_OK_EVENTS_COMPLETE) {
+      OSStatus failure = Failure(c);
+      cupsCancelJob2(c.http, name_.c_str(), id, 0);
+      return failure;
+    }
+    if (jobId) *jobId = id;
+    return noErr;
+  }
+
+  OSStatus PrintFile(const PMDocumentJob& job, int* jobId) override {
+    std::unique_ptr<FILE, decltype(&fclose)> file(fopen(job.path.c_str(), "rb"), &fclose);
+    if (!file) return kPMInvalidParameter;
+    Connection c;
+    if (OSStatus s = Connect(&c); s != noErr) return s;
+    int id = CreateJob(c.http, name_, job.title, job.options);
+    if (id <= 0) return Failure(c);
+    std::string docName = fs::path(job.path).filename().string();
+    bool sent = cupsStartDocument(c.http, name_.c_str(), id, docName.c_str(), job.format.c_str(),
+                                  1) == HTTP_STATUS_CONTINUE;
+    char buffer[65536];
+    size_t n = 0;
+    while (sent && (n = fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+      sent = cupsWriteRequestData(c.http, buffer, n) == HTTP_STATUS_CONTINUE;
+    }
+    if (ferror(file.get())) sent = false;
     ipp_status_t finished = cupsFinishDocument(c.http, name_.c_str());
     if (!sent || finished > IPP_STATUS_OK_EVENTS_COMPLETE) {
       OSStatus failure = Failure(c);

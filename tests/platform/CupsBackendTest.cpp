@@ -24,15 +24,23 @@ case "$3" in Fail*) exit 2 ;; esac
 exit 0
 )";
 
+// The last filter of documents: its options beside the job, the job to the device.
+const char* kStandInDocumentFilter = R"(#!/bin/sh
+echo "$5" > "$TAVRO_ROOT/Library/Caches/QZV/options-$1.txt" || exit 1
+cat "${6:--}"
+)";
+
 class CupsBackend : public ::testing::Test {
  protected:
   void SetUp() override {
     TAVRO_START_CUPSD(cupsd_);
     std::string filter = cupsd_.InstallFilterScript("standin-filter", kStandInFilter);
-    ASSERT_FALSE(filter.empty()) << cupsd_.Error();
+    std::string last = cupsd_.InstallFilterScript("standin-last", kStandInDocumentFilter);
+    ASSERT_FALSE(filter.empty() || last.empty()) << cupsd_.Error();
     ppd_ = cupsd_.Dir() + "/queue.ppd";
     std::ofstream(ppd_) << PrivateCupsd::ReadFile(kPPD)
-                        << "*cupsFilter: \"application/vnd.cups-command 0 " << filter << "\"\n";
+                        << "*cupsFilter: \"application/vnd.cups-command 0 " << filter << "\"\n"
+                        << "*cupsFilter: \"application/vnd.cups-postscript 0 " << last << "\"\n";
     ASSERT_TRUE(cupsd_.AddQueue("Q1", ppd_)) << cupsd_.Error();
     SetPrintingTimeoutMs(5000);
     ASSERT_EQ(PMPrinterCreateFromPrinterID("Q1", &printer_), noErr);
@@ -115,6 +123,34 @@ TEST_F(CupsBackend, FailingFilterNeverShowsCompleted) {
   auto job = WaitForJob(id);
   ASSERT_TRUE(job);
   EXPECT_NE(job->state, kPMJobCompleted);
+}
+
+// Print-settings keys travel as job options: dotted names reach the filters.
+TEST_F(CupsBackend, DocumentJobCarriesItsOptionsToTheFilters) {
+  if (access("/usr/lib/cups/filter/pstops", X_OK) != 0) GTEST_SKIP() << "no pstops";
+  std::string doc = cupsd_.Dir() + "/doc.ps";
+  std::ofstream(doc) << "%!PS-Adobe-3.0\n%%Pages: 1\n%%EndComments\n%%Page: 1 1\nshowpage\n%%EOF\n";
+  PMDocumentJob job{doc,
+                    "Report",
+                    "application/postscript",
+                    {{"QZV.PSData.org.tavro.features", "/Library/Caches/QZV/Tavro.temp12"},
+                     {"com.apple.print.JobInfo.PMJobName", "Report"}}};
+  int id = 0;
+  ASSERT_EQ(PMPrinterPrintFile(printer_.get(), job, &id), noErr);
+  auto done = WaitForJob(id);
+  ASSERT_TRUE(done);
+  EXPECT_EQ(done->state, kPMJobCompleted) << cupsd_.ErrorLog();
+  EXPECT_EQ(done->title, "Report");
+  std::string options = PrivateCupsd::ReadFile(cupsd_.Root() + "/Library/Caches/QZV/options-" +
+                                               std::to_string(id) + ".txt");
+  EXPECT_NE(options.find("QZV.PSData.org.tavro.features=/Library/Caches/QZV/Tavro.temp12"),
+            std::string::npos)
+      << options;
+  EXPECT_NE(options.find("com.apple.print.JobInfo.PMJobName=Report"), std::string::npos);
+  EXPECT_NE(PrivateCupsd::ReadFile(cupsd_.DeviceFile("Q1")).find("showpage"), std::string::npos);
+
+  job.path = cupsd_.Dir() + "/missing.ps";
+  EXPECT_EQ(PMPrinterPrintFile(printer_.get(), job), kPMInvalidParameter);
 }
 
 // A scheduler that stops answering ends every call with a failure within the

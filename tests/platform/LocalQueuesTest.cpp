@@ -154,6 +154,48 @@ TEST_F(LocalQueues, StoppedQueueHoldsJobsUntilIdle) {
   for (const auto& job : Jobs()) EXPECT_EQ(job.state, kPMJobCompleted);
 }
 
+// Without a document handler a file: device gets the document as it is; a
+// held job runs from the queue's own copy, so the caller's file may go.
+TEST_F(LocalQueues, DocumentsPrintRawOrThroughTheHandler) {
+  std::string doc = dir_.Path() + "/doc.ps";
+  std::ofstream(doc) << "%!PS\nshowpage\n";
+  ASSERT_EQ(LocalQueueCreate("Raw", kPPD, {"file://" + dir_.Path() + "/raw.out", "", ""}), noErr);
+  PMPrinterRef raw;
+  ASSERT_EQ(PMPrinterCreateFromPrinterID("Raw", &raw), noErr);
+  ASSERT_EQ(LocalQueueSetState("Raw", kPMPrinterStopped), noErr);
+  int id = 0;
+  ASSERT_EQ(PMPrinterPrintFile(raw.get(), {doc, "Report", "application/postscript", {}}, &id),
+            noErr);
+  std::filesystem::remove(doc);
+  EXPECT_EQ(Jobs().back().state, kPMJobPending);
+  ASSERT_EQ(LocalQueueSetState("Raw", kPMPrinterIdle), noErr);
+  EXPECT_EQ(Jobs().back().state, kPMJobCompleted);
+  EXPECT_EQ(ReadAll(dir_.Path() + "/raw.out"), "%!PS\nshowpage\n");
+  EXPECT_TRUE(std::filesystem::is_empty(LocalQueueDirectory("Raw") + "/spool"));
+
+  // Q1's device is a socket: nothing can take the document without a handler.
+  std::ofstream(doc) << "%!PS\n";
+  ASSERT_EQ(PMPrinterPrintFile(printer_.get(), {doc, "Lost", "application/postscript", {}}), noErr);
+  EXPECT_EQ(Jobs().back().state, kPMJobStopped);
+
+  std::vector<LocalQueueDocument> seen;
+  SetLocalQueueDocumentHandler([&](const LocalQueueDocument& d) {
+    seen.push_back(d);
+    EXPECT_EQ(ReadAll(d.documentPath), "%!PS\n");
+    return LocalQueueCommandResult{true, ""};
+  });
+  PMDocumentJob job{doc, "Sent", "application/postscript", {{"QZV.PSData.x", "/Library/a"}}};
+  ASSERT_EQ(PMPrinterPrintFile(printer_.get(), job, &id), noErr);
+  SetLocalQueueDocumentHandler({});
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].options, job.options);
+  EXPECT_EQ(seen[0].deviceURI, "socket://10.1.2.3:9100");
+  EXPECT_EQ(seen[0].title, "Sent");
+  EXPECT_EQ(Jobs().back().state, kPMJobCompleted);
+  EXPECT_EQ(PMPrinterPrintFile(printer_.get(), {dir_.Path() + "/none.ps", "x", "", {}}),
+            kPMInvalidParameter);
+}
+
 TEST_F(LocalQueues, MissingQueuesAndBadNames) {
   PMPrinterRef other;
   EXPECT_EQ(PMPrinterCreateFromPrinterID("Nope", &other), kPMInvalidPrinter);
