@@ -71,9 +71,13 @@ long QZVUnisorPrinterPList::Exists(const CFString& name, bool& found) const {
   found = false;
   if (name.IsNull()) return -1;
   const std::u32string wanted = Folded(name.UTF8());
-  for (size_t i = 0; i + 1 < array_.size(); ++i) {
+  // A record starts with its name, then the address (not a boolean) and the
+  // two-way flag (a boolean). Asking for the flag as well keeps a data line or
+  // the tail of a cut record that happens to equal the name from being taken
+  // for a record.
+  for (size_t i = 0; i + 2 < array_.size(); ++i) {
     const std::string* text = array_[i].AsString();
-    if (!text || IsBool(array_[i + 1])) continue;
+    if (!text || IsBool(array_[i + 1]) || !IsBool(array_[i + 2])) continue;
     if (Folded(*text) == wanted) {
       found = true;
       return static_cast<long>(i);
@@ -90,6 +94,11 @@ bool QZVUnisorPrinterPList::Find(const CFString& name) const {
 
 bool QZVUnisorPrinterPList::Add(const CFString& name, const CFString& address, bool enabled) {
   if (name.IsNull() || address.IsNull()) return false;
+  // A NUL has no place in a stored text; such a record could not be found again.
+  if (name.Units().find(u'\0') != std::u16string::npos ||
+      address.Units().find(u'\0') != std::u16string::npos) {
+    return false;
+  }
   bool found = false;
   long at = Exists(name, found);
   changed_ = true;
@@ -103,11 +112,7 @@ bool QZVUnisorPrinterPList::Add(const CFString& name, const CFString& address, b
   }
   const size_t i = static_cast<size_t>(at);
   array_[i + 1] = PlistValue::String(address.UTF8());
-  if (i + 2 < array_.size()) {
-    array_[i + 2] = PlistValue::Bool(enabled);
-  } else {
-    array_.push_back(PlistValue::Bool(enabled));
-  }
+  array_[i + 2] = PlistValue::Bool(enabled);
   const size_t version = i + 3;
   const bool hasVersion = version < array_.size();
   if (hasVersion && IsText(array_[version], kUnisorRecordVersion)) return true;

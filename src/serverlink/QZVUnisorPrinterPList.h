@@ -26,12 +26,14 @@ class QZVUnisorPrinterPList : public PropertyListFile {
   // is no array: that one is kept aside on the next save).
   QZVUnisorPrinterPList();
 
-  // Index of the record's first element; found false (and -1) when absent.
-  // Names compare without regard to letter case.
+  // Index of the record's first element: the first text equal to the name
+  // (without regard to letter case) followed by a text and a boolean. Found
+  // false (and -1) when absent.
   long Exists(const CFString& name, bool& found) const;
   bool Find(const CFString& name) const;
   // Adds a printer, or replaces a known one's address and flag (bringing an
-  // old record to version "2"). False without a name or address.
+  // old record to version "2"). False without a name or address, or when
+  // either holds a NUL character.
   bool Add(const CFString& name, const CFString& address, bool enabled);
   // The stored address; null for an unknown printer.
   CFString CopyAddress(const CFString& name) const;

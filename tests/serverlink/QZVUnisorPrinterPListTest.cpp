@@ -86,16 +86,28 @@ TEST_F(UnisorTest, AddBringsEveryRecordVersionToTwo) {
        {S("P"), S("old"), B(false), S("1"), S("9"), S("a")},
        {"P", "new", "<T>", "2", kEnd}},
       {"no version", {S("P"), S("old"), B(false)}, {"P", "new", "<T>", "2", kEnd}},
+      // Neither a lone name nor a data line equal to the name is a record.
+      {"lone name", {S("P")}, {"P", "P", "new", "<T>", "2", kEnd}},
+      {"name as a data line",
+       {S("Q"), S("q"), B(true), S("2"), S("0:2"), S("P"), S("x"), S(kEnd)},
+       {"Q", "q", "<T>", "2", "0:2", "P", "x", kEnd, "P", "new", "<T>", "2", kEnd}},
   };
   for (const Case& c : cases) {
     Store(c.stored);
     QZVUnisorPrinterPList list;
     ASSERT_TRUE(list.Add(CFSTR("P"), CFSTR("new"), true)) << c.what;
     EXPECT_EQ(Show(list.Elements()), c.after) << c.what;
+    // The record is found again and takes blocks.
+    EXPECT_EQ(list.CopyAddress(CFSTR("P")).UTF8(), "new") << c.what;
+    EXPECT_TRUE(list.AddDataBlob(CFSTR("P"), 7, {"b"})) << c.what;
   }
+  Store({});
   QZVUnisorPrinterPList list;
   EXPECT_FALSE(list.Add(CFString(), CFSTR("a"), true));
   EXPECT_FALSE(list.Add(CFSTR("a"), CFString(), true));
+  EXPECT_FALSE(list.Add(CFString(std::u16string(u"a\0b", 3)), CFSTR("x"), true));
+  EXPECT_FALSE(list.Add(CFSTR("a"), CFString(std::u16string(u"x\0", 2)), true));
+  EXPECT_TRUE(list.Elements().empty());
 }
 
 TEST_F(UnisorTest, DataBlocksAreReplacedRightAfterTheVersion) {
