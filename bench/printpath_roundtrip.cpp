@@ -71,8 +71,15 @@ void CommandRoundTripCups(benchmark::State& state) {
   std::string filter =
       cupsd.Start() ? cupsd.InstallFilter("tavro-queue-filter", TAVRO_QUEUE_FILTER) : std::string();
   std::string ppd = cupsd.Dir() + "/queue.ppd";
-  std::ofstream(ppd) << PrivateCupsd::ReadFile(kSamplePPD)
-                     << "*cupsFilter: \"application/vnd.cups-command 0 " << filter << "\"\n";
+  // The sample names the queue filter by its installed name; here it is elsewhere.
+  std::string text = PrivateCupsd::ReadFile(kSamplePPD);
+  const std::string named = "0 tavro-queue-filter\"";
+  if (size_t at = text.find(named); at != std::string::npos) {
+    text.replace(at, named.size(), "0 " + filter + "\"");
+  } else {
+    text += "*cupsFilter: \"application/vnd.cups-command 0 " + filter + "\"\n";
+  }
+  std::ofstream(ppd) << text;
   PMPrinterRef printer;
   if (filter.empty() || !cupsd.AddQueue("Office", ppd) ||
       PMPrinterCreateFromPrinterID("Office", &printer) != noErr) {

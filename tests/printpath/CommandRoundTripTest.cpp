@@ -86,8 +86,15 @@ class CommandRoundTrip : public ::testing::Test {
     std::string filter = cupsd_.InstallFilter("tavro-queue-filter", TAVRO_QUEUE_FILTER);
     ASSERT_FALSE(filter.empty()) << cupsd_.Error();
     ppd_ = cupsd_.Dir() + "/queue.ppd";
-    std::ofstream(ppd_) << PrivateCupsd::ReadFile(kSamplePPD)
-                        << "*cupsFilter: \"application/vnd.cups-command 0 " << filter << "\"\n";
+    // The sample names the queue filter by its installed name; here it is elsewhere.
+    std::string text = PrivateCupsd::ReadFile(kSamplePPD);
+    const std::string named = "0 tavro-queue-filter\"";
+    if (size_t at = text.find(named); at != std::string::npos) {
+      text.replace(at, named.size(), "0 " + filter + "\"");
+    } else {
+      text += "*cupsFilter: \"application/vnd.cups-command 0 " + filter + "\"\n";
+    }
+    std::ofstream(ppd_) << text;
     ASSERT_TRUE(cupsd_.AddQueue("Office", ppd_)) << cupsd_.Error();
     SetPrintingTimeoutMs(5000);
     SetDestinationPPDPath("");
