@@ -196,7 +196,7 @@ CFString PDEData::GetPrinterAddress() const {
   std::string uri;
   if (PMPrinterCopyDeviceURI(printer.get(), &uri) != noErr) return CFSTR("");
   const std::string scheme = DeviceURIScheme(uri);
-  if (isAppleTalkPrinterConnection(scheme) || isBonjourPrinterConnection(scheme)) return CFSTR("");
+  if (IsAppleTalkScheme(scheme) || IsBonjourScheme(scheme)) return CFSTR("");
   return CFString::FromUTF8(DeviceURIHost(uri));
 }
 
