@@ -200,7 +200,7 @@ bool ReadDMTBlock(std::wstring_view category, const wchar_t* openTag, const wcha
   if (out != nullptr) *out = nullptr;
   std::wstring block;
   if (!CUtil::GetNodeDataFromXMLData(category, openTag, closeTag, block)) return false;
-  std::fprintf(stderr, "DMT %s data =%s\n", kind, WideToUtf8(block).c_str());
+  SDMLog("DMT %s data =%s\n", kind, WideToUtf8(block).c_str());
   SDMPairs pairs;
   std::wstring line;
   size_t at = 0;
@@ -208,14 +208,14 @@ bool ReadDMTBlock(std::wstring_view category, const wchar_t* openTag, const wcha
   while (CUtil::GetNextLineFromXMLData(at, block, line, next)) {
     at = next;
     if (line.find(L"<QZVPPD") == std::wstring::npos) continue;
-    std::fprintf(stderr, "DMT Line data =%s\n", WideToUtf8(line).c_str());
+    SDMLog("DMT Line data =%s\n", WideToUtf8(line).c_str());
     std::wstring key;
     std::wstring value;
     CUtil::GetKeyFromXMLData(line, L"key", key);
     CUtil::GetValueFromXMLData(line, valueAttribute, value);
     int i = static_cast<int>(pairs.size());
-    std::fprintf(stderr, "DMT %s Key%d =%s\n", kind, i, WideToUtf8(key).c_str());
-    std::fprintf(stderr, "DMT %s Value%d =%s\n", kind, i, WideToUtf8(value).c_str());
+    SDMLog("DMT %s Key%d =%s\n", kind, i, WideToUtf8(key).c_str());
+    SDMLog("DMT %s Value%d =%s\n", kind, i, WideToUtf8(value).c_str());
     pairs.emplace_back(std::move(key), std::move(value));
   }
   return SDMAllocKeyValueList(alloc, pairs, out);

@@ -55,7 +55,7 @@ void FreeComponentList(SDMKeyValueList*& list) {
 }
 
 void LogPassed(const char* what, const SDMKeyValueList* list) {
-  std::fprintf(stderr, "OpenUI: %s\n", what);
+  SDMLog("OpenUI: %s\n", what);
   PrintSDMKeyValueList(list);
 }
 

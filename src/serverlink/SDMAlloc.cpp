@@ -1,8 +1,25 @@
 #include "serverlink/SDMAlloc.h"
 
+#include <cstdarg>
 #include <cstring>
 
 #include "serverlink/WideText.h"
+
+namespace {
+bool gLogToStderr = true;
+}  // namespace
+
+void SetSDMLogToStderr(bool on) {
+  gLogToStderr = on;
+}
+
+void SDMLog(const char* format, ...) {
+  if (!gLogToStderr) return;
+  va_list args;
+  va_start(args, format);
+  std::vfprintf(stderr, format, args);
+  va_end(args);
+}
 
 int32_t SDMAllocator::Allocate(void** out, size_t size) const {
   if (out == nullptr || fn == nullptr) return kSDMInvalidArgument;
@@ -93,9 +110,8 @@ void PrintSDMKeyValueList(const SDMKeyValueList* list) {
     const SDMKeyValue& kv = list->items[i];
     std::string key = kv.key ? WideToUtf8(kv.key) : std::string();
     std::string value = kv.value ? WideToUtf8(kv.value) : std::string();
-    std::fprintf(stderr, "PrintSDMKeyValueList szKey%d =%s\n", static_cast<int>(i), key.c_str());
-    std::fprintf(stderr, "PrintSDMKeyValueList szValue%d =%s\n", static_cast<int>(i),
-                 value.c_str());
+    SDMLog("PrintSDMKeyValueList szKey%d =%s\n", static_cast<int>(i), key.c_str());
+    SDMLog("PrintSDMKeyValueList szValue%d =%s\n", static_cast<int>(i), value.c_str());
   }
 }
 

@@ -51,6 +51,11 @@ bool SDMAllocKeyValueListFromKeyValueSet(std::FILE* file, const SDMAllocator& al
 // Splits "key=value" at the first "=".
 std::pair<std::wstring_view, std::wstring_view> SplitKeyValue(std::wstring_view line);
 
+// The server-data layer's diagnostic lines go to the standard error stream;
+// tools and fuzzers may switch them off.
+void SetSDMLogToStderr(bool on);
+void SDMLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 // Logs every pair of a list to the standard error stream.
 void PrintSDMKeyValueList(const SDMKeyValueList* list);
 

@@ -294,7 +294,7 @@ bool GetDMTOverridesToSDM(std::wstring_view dmt, const SDMAllocator& alloc,
                           SDMKeyValueList** hidden) {
   if (defaults == nullptr || locked == nullptr || hidden == nullptr) return false;
   *defaults = *locked = *hidden = nullptr;
-  std::fprintf(stderr, "DMT XML data =%s\n", WideToUtf8(dmt).c_str());
+  SDMLog("DMT XML data =%s\n", WideToUtf8(dmt).c_str());
   std::wstring category;
   if (!CUtil::GetNodeDataFromXMLData(dmt, L"<Category name=\"UI-Modification\">", L"</Category>",
                                      category))
