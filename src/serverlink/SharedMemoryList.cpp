@@ -40,12 +40,15 @@ std::string_view Value(const SharedMemoryList& s, size_t i) {
   return FieldText(s.values[i], kSharedValueWidth);
 }
 
-// Whether a pair differs from the same key's value in the component's copy
-// (keys the copy does not hold are not compared).
-bool DiffersFromCopy(const SharedMemoryList& copy, size_t copyCount, std::string_view key,
+// Whether pair i differs from the same key's value in the component's copy:
+// the copy's pair at the same place when it has that key (so that repeated
+// keys compare with their own pair), else its first pair with the key. Keys
+// the copy does not hold are not compared.
+bool DiffersFromCopy(const SharedMemoryList& copy, size_t copyCount, size_t i, std::string_view key,
                      std::string_view value) {
-  for (size_t i = 0; i < copyCount; ++i)
-    if (Key(copy, i) == key) return Value(copy, i) != value;
+  if (i < copyCount && Key(copy, i) == key) return Value(copy, i) != value;
+  for (size_t k = 0; k < copyCount; ++k)
+    if (Key(copy, k) == key) return Value(copy, k) != value;
   return false;
 }
 
@@ -110,7 +113,7 @@ bool Create_SDMList_From_SharedMemoryList(HeapSDMList& out, SharedMemoryList* sh
       // A setting changed after a server preset was chosen voids the preset.
       for (size_t i = 0; i < count; ++i) {
         if (i == preset) continue;
-        if (DiffersFromCopy(copy, copyCount, Key(*shared, i), Value(*shared, i))) {
+        if (DiffersFromCopy(copy, copyCount, i, Key(*shared, i), Value(*shared, i))) {
           pairs[preset].second.clear();
           break;
         }

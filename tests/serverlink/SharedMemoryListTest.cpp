@@ -140,6 +140,14 @@ TEST_F(SharedRecord, AChangedSettingVoidsTheChosenServerPreset) {
 
   // The flags are spent: the next list sends what the record holds.
   EXPECT_EQ(Back()[1].second, L"Office");
+
+  // A key the list repeats with other values is no change.
+  HeapSDMList repeated;
+  repeated.Add(L"PageRange", L"1-2");
+  repeated.Add(L"PageRange", L"5");
+  repeated.Add(L"PresetName", L"Office");
+  Store(repeated);
+  EXPECT_EQ(Back()[2].second, L"Office");
 }
 
 TEST_F(SharedRecord, NullListsAndRecordsAreRefused) {
