@@ -45,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (!Create_SharedMemoryList_From_SDMList(shared.get(), list.Get())) std::abort();
   if (!Create_SharedMemoryWatermarkList_From_SDMList(shared.get(), list.Get())) std::abort();
-  for (size_t i = 0; i < kSharedMaxPairs; ++i) {
+  size_t expected = list.Count() < kSharedMaxPairs ? list.Count() : kSharedMaxPairs;
+  for (size_t i = 0; i < expected; ++i) {
     MustEndInField(shared->keys[i]);
     MustEndInField(shared->values[i]);
   }
@@ -55,7 +56,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   HeapSDMList back;
   if (!Create_SDMList_From_SharedMemoryList(back, shared.get())) std::abort();
-  size_t expected = list.Count() < kSharedMaxPairs ? list.Count() : kSharedMaxPairs;
   if (back.Count() != expected) std::abort();
   for (size_t i = 0; i < expected; ++i) {
     const auto& [key, value] = list.Pairs()[i];
