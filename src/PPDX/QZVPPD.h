@@ -216,12 +216,31 @@ class QZVPPD : public PPDX {
   PPDXErrorObj* MakeJobNote(const char* keyword, const char* translation, PointerList& flags,
                             PostScriptCode& code, const char* defaultText, long maxLength,
                             uint32_t bits, long minLength, PPDXGroup* group);
+  // The rest of a job-note declaration line: option, translation, maximum
+  // length and flag words. A note in an option block must name its keyword.
+  struct JobNoteHeader {
+    char option[kPPDLineBufferSize] = {};
+    char translation[kPPDLineBufferSize] = {};
+    long maxLength = 0;
+    uint32_t bits = 0;  // job-note flag bits
+    long minLength = 0;
+  };
+  // False when no note is made: error is then the declaration's error, or
+  // null for a line that ends before its length.
+  bool ReadJobNoteHeader(PPDStream& line, const char* blockKeyword, bool inBlock,
+                         JobNoteHeader& header, PPDXErrorObj*& error);
   PPDXErrorObj* ParseVendorVersionLine(PPDStream& line, CString& into);
   PPDXErrorObj* ParseOpenGroup(PPDStream& line);
   PPDXErrorObj* ParseCloseGroup(PPDStream& line);
   bool ReadPostScriptValue(PPDStream& line, unsigned char*& data, long& length);
   void SplitKeywordAndTranslation(const char* part, char* keyword, char* translation,
                                   bool stripTranslation);
+  // Walks an option block up to its closing line: onDefault(value) for each
+  // default line of keyword, onOption(option, translation, rest of line) for
+  // each option line. A callback that returns false stops the walk.
+  enum class OptionBlockEnd { kClosed, kEndOfFile, kStopped };
+  template <typename OnDefault, typename OnOption>
+  OptionBlockEnd ReadOptionBlock(const char* keyword, OnDefault onDefault, OnOption onOption);
   template <typename Number, typename Control, typename Reader>
   PPDXErrorObj* ParseRangeDeclaration(PPDStream& line, const char* keyword, PointerList& flags,
                                       PPDXGroup* group, const char* delimiters, Reader read);

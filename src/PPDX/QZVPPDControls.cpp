@@ -110,26 +110,24 @@ PPDXErrorObj* QZVPPD::ParseOpenUI(PPDStream& line, const char* keyword, PointerL
   return new PPDXErrorObj(PPDErr_InvalidOpenUIType, keyword, false);
 }
 
-PPDXErrorObj* QZVPPD::ParsePopupControl(const char* keyword, const CFString& translation,
-                                        PointerList& flags, PPDXGroup* group,
-                                        const bool& pickMany) {
-  PopupItems items;
-  std::unique_ptr<CString> defaultKeyword;
+template <typename OnDefault, typename OnOption>
+QZVPPD::OptionBlockEnd QZVPPD::ReadOptionBlock(const char* keyword, OnDefault onDefault,
+                                               OnOption onOption) {
   char line[kPPDLineBufferSize];
   char token[kPPDLineBufferSize];
   char value[kPPDLineBufferSize];
   for (;;) {
-    if (!ReadNextLine(line)) {
-      return new PPDXErrorObj(PPDErr_PopupParsing, keyword, true);
-    }
+    if (!ReadNextLine(line)) return OptionBlockEnd::kEndOfFile;
     if (line[0] == '\0') continue;
     PPDStream stream(line, static_cast<long>(std::strlen(line)));
     token[0] = '\0';
     NextToken(stream, token, kTranslationStringDelimiters, true);
-    if (IsCloseUIKeyword(token)) break;
+    if (IsCloseUIKeyword(token)) return OptionBlockEnd::kClosed;
     if (std::strcmp(token, "*OrderDependency") == 0) continue;
     if (BeginsWith(token, "*Default")) {
       value[0] = '\0';
+      // "*Default <keyword> <value>" names its keyword; any other default
+      // line counts as this block's.
       if (std::strcmp(token, "*Default") == 0) {
         NextToken(stream, value, kOptionKeywordDelimiters, true);
         if (std::strcmp(value, keyword) != 0) continue;
@@ -137,23 +135,51 @@ PPDXErrorObj* QZVPPD::ParsePopupControl(const char* keyword, const CFString& tra
       } else {
         NextToken(stream, value, kOptionKeywordDelimiters, true);
       }
-      if (defaultKeyword) return new PPDXErrorObj(PPDErr_PopupParsing, keyword, true);
-      defaultKeyword = std::make_unique<CString>(value);
+      if (!onDefault(value)) return OptionBlockEnd::kStopped;
       continue;
     }
     if (!BeginsWith(token, keyword)) continue;
     char option[kPPDLineBufferSize];
     char optionTranslation[kPPDLineBufferSize];
     SplitKeywordAndTranslation(token + std::strlen(keyword), option, optionTranslation, false);
-    auto item = std::make_unique<_PopupItem>();
-    item->keyword = std::make_unique<CString>(option);
-    item->userName = ConvertText(optionTranslation);
-    unsigned char* code = nullptr;
-    long length = 0;
-    if (ReadPostScriptValue(stream, code, length)) item->AdoptPSData(code, length);
-    if (!items.list.PushBack(item.get())) return new PPDXErrorObj(PPDErr_OutOfMemory, true);
-    item.release();
+    if (!onOption(option, optionTranslation, stream)) return OptionBlockEnd::kStopped;
   }
+}
+
+PPDXErrorObj* QZVPPD::ParsePopupControl(const char* keyword, const CFString& translation,
+                                        PointerList& flags, PPDXGroup* group,
+                                        const bool& pickMany) {
+  PopupItems items;
+  std::unique_ptr<CString> defaultKeyword;
+  PPDXErrorObj* stop = nullptr;
+  const OptionBlockEnd end = ReadOptionBlock(
+      keyword,
+      [&](const char* value) {
+        if (defaultKeyword) {
+          stop = new PPDXErrorObj(PPDErr_PopupParsing, keyword, true);
+          return false;
+        }
+        defaultKeyword = std::make_unique<CString>(value);
+        return true;
+      },
+      [&](const char* option, const char* optionTranslation, PPDStream& stream) {
+        auto item = std::make_unique<_PopupItem>();
+        item->keyword = std::make_unique<CString>(option);
+        item->userName = ConvertText(optionTranslation);
+        unsigned char* code = nullptr;
+        long length = 0;
+        if (ReadPostScriptValue(stream, code, length)) item->AdoptPSData(code, length);
+        if (!items.list.PushBack(item.get())) {
+          stop = new PPDXErrorObj(PPDErr_OutOfMemory, true);
+          return false;
+        }
+        item.release();
+        return true;
+      });
+  if (end == OptionBlockEnd::kEndOfFile) {
+    return new PPDXErrorObj(PPDErr_PopupParsing, keyword, true);
+  }
+  if (end == OptionBlockEnd::kStopped) return stop;
 
   if (!defaultKeyword) AddError(new PPDXErrorObj(PPDErr_NoDefaultValueFlag, keyword, false));
   if (!group && !ParseOrphans() && !inInstallableOptions_) {
@@ -198,47 +224,29 @@ PPDXErrorObj* QZVPPD::ParseBooleanControl(const char* keyword, const CFString& t
   bool defaultSeen = false;
   bool defaultState = false;
   bool badOption = false;
-  char line[kPPDLineBufferSize];
-  char token[kPPDLineBufferSize];
-  char value[kPPDLineBufferSize];
-  for (;;) {
-    if (!ReadNextLine(line)) {
-      // The file ended inside the block: nothing more can be read anyway.
-      return new PPDXErrorObj(PPDErr_BooleanParsing, keyword, false);
-    }
-    if (line[0] == '\0') continue;
-    PPDStream stream(line, static_cast<long>(std::strlen(line)));
-    token[0] = '\0';
-    NextToken(stream, token, kTranslationStringDelimiters, true);
-    if (IsCloseUIKeyword(token)) break;
-    if (std::strcmp(token, "*OrderDependency") == 0) continue;
-    if (BeginsWith(token, "*Default")) {
-      value[0] = '\0';
-      if (std::strcmp(token, "*Default") == 0) {
-        NextToken(stream, value, kOptionKeywordDelimiters, true);
-        if (std::strcmp(value, keyword) != 0) continue;
-        NextToken(stream, value, kFlagKeywordDelimiters, true);
-      } else {
-        NextToken(stream, value, kOptionKeywordDelimiters, true);
-      }
-      if (!defaultSeen) defaultState = std::strcmp(value, "True") == 0;
-      defaultSeen = true;
-      continue;
-    }
-    if (!BeginsWith(token, keyword)) continue;
-    char option[kPPDLineBufferSize];
-    char optionTranslation[kPPDLineBufferSize];
-    SplitKeywordAndTranslation(token + std::strlen(keyword), option, optionTranslation, false);
-    const bool isTrue = std::strcmp(option, "True") == 0;
-    if (!isTrue && std::strcmp(option, "False") != 0) {
-      badOption = true;
-      continue;
-    }
-    badOption = false;
-    PostScriptValue& code = isTrue ? truePS : falsePS;
-    std::free(code.Release());
-    ReadPostScriptValue(stream, code.data, code.length);
-    (isTrue ? trueText : falseText) = std::make_unique<CString>(optionTranslation);
+  const OptionBlockEnd end = ReadOptionBlock(
+      keyword,
+      [&](const char* value) {
+        if (!defaultSeen) defaultState = std::strcmp(value, "True") == 0;
+        defaultSeen = true;
+        return true;
+      },
+      [&](const char* option, const char* optionTranslation, PPDStream& stream) {
+        const bool isTrue = std::strcmp(option, "True") == 0;
+        if (!isTrue && std::strcmp(option, "False") != 0) {
+          badOption = true;
+          return true;
+        }
+        badOption = false;
+        PostScriptValue& code = isTrue ? truePS : falsePS;
+        std::free(code.Release());
+        ReadPostScriptValue(stream, code.data, code.length);
+        (isTrue ? trueText : falseText) = std::make_unique<CString>(optionTranslation);
+        return true;
+      });
+  // The file ended inside the block: nothing more can be read anyway.
+  if (end == OptionBlockEnd::kEndOfFile) {
+    return new PPDXErrorObj(PPDErr_BooleanParsing, keyword, false);
   }
 
   if (badOption) return new PPDXErrorObj(PPDErr_BooleanParsing, keyword, false);

@@ -80,21 +80,36 @@ PPDXErrorObj* QZVPPD::MakeJobNote(const char* keyword, const char* translation, 
   return nullptr;
 }
 
-PPDXErrorObj* QZVPPD::ParseJobNote(PPDStream& line, const char* keyword, PointerList& flags,
-                                   PPDXGroup* group) {
-  char option[kPPDLineBufferSize] = {};
-  char translation[kPPDLineBufferSize] = {};
+bool QZVPPD::ReadJobNoteHeader(PPDStream& line, const char* blockKeyword, bool inBlock,
+                               JobNoteHeader& header, PPDXErrorObj*& error) {
+  error = nullptr;
   char length[kPPDLineBufferSize] = {};
   line.SkipWhiteSpace();
-  if (!NextToken(line, option, kOptionKeywordDelimiters, true) || !keyword ||
-      std::strcmp(option, keyword) != 0) {
-    return new PPDXErrorObj(PPDErr_JobNoteParsing, option, false);
+  if (!NextToken(line, header.option, kOptionKeywordDelimiters, true) ||
+      (inBlock && (!blockKeyword || std::strcmp(header.option, blockKeyword) != 0))) {
+    error = new PPDXErrorObj(PPDErr_JobNoteParsing, header.option, false);
+    return false;
   }
-  if (!NextToken(line, translation, kTranslationStringDelimiters, false)) return nullptr;
-  if (!NextToken(line, length, kFlagKeywordDelimiters, true)) return nullptr;
-  const long maxLength = std::atol(length);
-  const JobNoteFlagWords words = ReadJobNoteFlagWords(ReadFlagWords(line), GetExtensions(), true);
-  if (words.unsupported) return new PPDXErrorObj(PPDErr_UnsupportedJobNoteFlag, keyword, false);
+  if (!NextToken(line, header.translation, kTranslationStringDelimiters, false)) return false;
+  if (!NextToken(line, length, kFlagKeywordDelimiters, true)) return false;
+  header.maxLength = std::atol(length);
+  // Only the block form reads a minimum length from its flag words.
+  const JobNoteFlagWords words =
+      ReadJobNoteFlagWords(ReadFlagWords(line), GetExtensions(), inBlock);
+  if (words.unsupported) {
+    error = new PPDXErrorObj(PPDErr_UnsupportedJobNoteFlag, header.option, false);
+    return false;
+  }
+  header.bits = words.bits;
+  header.minLength = words.minLength;
+  return true;
+}
+
+PPDXErrorObj* QZVPPD::ParseJobNote(PPDStream& line, const char* keyword, PointerList& flags,
+                                   PPDXGroup* group) {
+  JobNoteHeader header;
+  PPDXErrorObj* error = nullptr;
+  if (!ReadJobNoteHeader(line, keyword, true, header, error)) return error;
 
   PostScriptCode code;
   std::string defaultText;
@@ -115,23 +130,15 @@ PPDXErrorObj* QZVPPD::ParseJobNote(PPDStream& line, const char* keyword, Pointer
     if (IsCodeLineFor(first, keyword)) ReadPostScriptValue(nextLine, code.data, code.length);
     break;
   }
-  return MakeJobNote(keyword, translation, flags, code, defaultText.c_str(), maxLength, words.bits,
-                     words.minLength, group);
+  return MakeJobNote(keyword, header.translation, flags, code, defaultText.c_str(),
+                     header.maxLength, header.bits, header.minLength, group);
 }
 
 PPDXErrorObj* QZVPPD::ParseJobNote(PPDStream& line) {
-  char option[kPPDLineBufferSize] = {};
-  char translation[kPPDLineBufferSize] = {};
-  char length[kPPDLineBufferSize] = {};
-  line.SkipWhiteSpace();
-  if (!NextToken(line, option, kOptionKeywordDelimiters, true)) {
-    return new PPDXErrorObj(PPDErr_JobNoteParsing, option, false);
-  }
-  if (!NextToken(line, translation, kTranslationStringDelimiters, false)) return nullptr;
-  if (!NextToken(line, length, kFlagKeywordDelimiters, true)) return nullptr;
-  const long maxLength = std::atol(length);
-  const JobNoteFlagWords words = ReadJobNoteFlagWords(ReadFlagWords(line), GetExtensions(), false);
-  if (words.unsupported) return new PPDXErrorObj(PPDErr_UnsupportedJobNoteFlag, option, false);
+  JobNoteHeader header;
+  PPDXErrorObj* error = nullptr;
+  if (!ReadJobNoteHeader(line, nullptr, false, header, error)) return error;
+  const char* option = header.option;
 
   PostScriptCode code;
   std::string defaultText;
@@ -161,8 +168,9 @@ PPDXErrorObj* QZVPPD::ParseJobNote(PPDStream& line) {
     break;
   }
   PointerList noFlags;
-  return MakeJobNote(option, translation, noFlags, code, defaultText.c_str(), maxLength, words.bits,
-                     0, FindAndCreateParent(kJobNotesGroup));
+  return MakeJobNote(option, header.translation, noFlags, code, defaultText.c_str(),
+                     header.maxLength, header.bits, header.minLength,
+                     FindAndCreateParent(kJobNotesGroup));
 }
 
 PPDXErrorObj* QZVPPD::ParseSpecialOption(PPDStream& line) {

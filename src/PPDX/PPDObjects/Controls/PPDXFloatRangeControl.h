@@ -3,11 +3,7 @@
 // replaced by the value in "%9.4f" form. Not connected to the UI constraints.
 #pragma once
 
-#include <cstdint>
-#include <cstdlib>
-#include <memory>
-
-#include "PPDX/PPDObjects/Controls/PPDXControl.h"
+#include "PPDX/PPDObjects/Controls/PPDXRangeBase.h"
 
 constexpr unsigned int kFloatRangeMarkerTag = ControlTag("FrgC");
 constexpr unsigned int kFloatRangeValueTag = ControlTag("FCVl");
@@ -16,7 +12,10 @@ constexpr unsigned int kFloatRangeMaximumTag = ControlTag("FCMx");
 constexpr unsigned int kFloatRangeIncrementTag = ControlTag("FCIn");
 constexpr unsigned int kFloatRangeDefaultTag = ControlTag("FCDf");
 
-class PPDXFloatRangeControl : public PPDXControl {
+class PPDXFloatRangeControl
+    : public PPDXRangeBase<float, RangeTags{kFloatRangeMarkerTag, kFloatRangeValueTag,
+                                            kFloatRangeMinimumTag, kFloatRangeMaximumTag,
+                                            kFloatRangeIncrementTag, kFloatRangeDefaultTag}> {
  public:
   // The fragment length arrives as a real number and is truncated (a
   // negative, non-finite or oversized one counts as no fragment); the limits
@@ -28,12 +27,8 @@ class PPDXFloatRangeControl : public PPDXControl {
   // or wrongly sized item leaves its field at 0.
   PPDXFloatRangeControl(Settings& settings, int id);
 
-  int16_t Save(Settings& settings, const int& id) override;
   void ResetToDefaultValue() override;
   long PostScript(unsigned char* buffer) override;
-  // Reads the value item only, as stored (no clamping), and drops the
-  // substituted fragment so the next job carries the new value.
-  int16_t Restore(Settings& settings, int id) override;
   CFString CopyCurrentControlValueString() override;  // "%.3f"
   // SetValue(real value of the text); a null text changes nothing.
   void SetCurrentControlWithCFString(const CFString& text) override;
@@ -45,16 +40,4 @@ class PPDXFloatRangeControl : public PPDXControl {
   float GetValue() const { return value_; }
   // Clamps to [minimum, maximum]; the value is not snapped to the increment.
   void SetValue(float value);
-
- private:
-  float value_ = 0;
-  float minimum_ = 0;
-  float maximum_ = 0;
-  float increment_ = 0;
-  float defaultValue_ = 0;
-  struct Free {
-    void operator()(unsigned char* p) const { std::free(p); }
-  };
-  std::unique_ptr<unsigned char, Free> cache_;  // substituted fragment, built on demand
-  int64_t cacheLength_ = 0;
 };

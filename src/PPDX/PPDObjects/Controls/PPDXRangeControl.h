@@ -4,10 +4,8 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 
-#include "PPDX/PPDObjects/Controls/PPDXControl.h"
+#include "PPDX/PPDObjects/Controls/PPDXRangeBase.h"
 
 constexpr unsigned int kRangeMarkerTag = ControlTag("RngC");
 constexpr unsigned int kRangeValueTag = ControlTag("RCVl");
@@ -16,7 +14,10 @@ constexpr unsigned int kRangeMaximumTag = ControlTag("RCMx");
 constexpr unsigned int kRangeIncrementTag = ControlTag("RCIn");
 constexpr unsigned int kRangeDefaultTag = ControlTag("RCDf");
 
-class PPDXRangeControl : public PPDXControl {
+class PPDXRangeControl
+    : public PPDXRangeBase<int64_t,
+                           RangeTags{kRangeMarkerTag, kRangeValueTag, kRangeMinimumTag,
+                                     kRangeMaximumTag, kRangeIncrementTag, kRangeDefaultTag}> {
  public:
   // Takes over the flag words and the malloc'ed fragment; the value is the
   // default as given (no rounding, no clamping).
@@ -27,12 +28,8 @@ class PPDXRangeControl : public PPDXControl {
   // item leaves its field at 0.
   PPDXRangeControl(Settings& settings, int id);
 
-  int16_t Save(Settings& settings, const int& id) override;
   void ResetToDefaultValue() override;
   long PostScript(unsigned char* buffer) override;
-  // Reads the value item only, as stored (no rounding or clamping), and
-  // drops the substituted fragment so the next job carries the new value.
-  int16_t Restore(Settings& settings, int id) override;
   CFString CopyCurrentControlValueString() override;  // "%d"
   // SetValue(integer value of the text); a null text changes nothing.
   void SetCurrentControlWithCFString(const CFString& text) override;
@@ -48,18 +45,6 @@ class PPDXRangeControl : public PPDXControl {
 
   // The value rule on its own, for callers that check a value before setting it.
   static int64_t Constrain(int64_t value, int64_t minimum, int64_t maximum, int64_t increment);
-
- private:
-  int64_t value_ = 0;
-  int64_t minimum_ = 0;
-  int64_t maximum_ = 0;
-  int64_t increment_ = 0;
-  int64_t defaultValue_ = 0;
-  struct Free {
-    void operator()(unsigned char* p) const { std::free(p); }
-  };
-  std::unique_ptr<unsigned char, Free> cache_;  // substituted fragment, built on demand
-  int64_t cacheLength_ = 0;
 };
 
 // Null-safe wrappers: 0 for a null control, or nothing done.
