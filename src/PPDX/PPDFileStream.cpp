@@ -51,6 +51,7 @@ bool PPDFileStream::GetLine(char* buffer) {
   if (!chunked_) return PPDStream::GetLine(buffer);
   if (buffer == nullptr) return false;
   if (Latched(buffer)) return false;
+  BeginLine();
   if (!Good()) return FinishLine(buffer, 0, LineEnd::kEndOfData);
   size_t used = 0;
   LineEnd end = ReadLineBytes(buffer, used);

@@ -81,11 +81,24 @@ PPDStream::LineEnd PPDStream::ReadLineBytes(char* buffer, size_t& used) {
   const size_t stored = static_cast<size_t>(p - from);
   std::memcpy(buffer + used, from, stored);
   used += stored;
+  if (stored > 0) afterCR_ = false;
   if (p < stop) {
     const char c = *p;
     pos_ = p + 1;
     status_ = kGood;
-    if (c == '\r' || c == '\n') return LineEnd::kNewline;
+    if (c == '\r' || c == '\n') {
+      // The LF of a CR LF pair ends no further line; the empty line it
+      // gives belongs to the line the CR ended.
+      if (c == '\n' && afterCR_) {
+        afterCR_ = false;
+        lineStart_ = lineEnds_;
+      } else {
+        ++lineEnds_;
+        afterCR_ = c == '\r';
+      }
+      return LineEnd::kNewline;
+    }
+    afterCR_ = false;
     char text[64];
     std::snprintf(text, sizeof text, "PPDStream::GetLine theChar == EOF, i %d \n",
                   static_cast<int>(used));
@@ -105,6 +118,7 @@ bool PPDStream::FinishLine(char* buffer, size_t used, LineEnd end) {
   buffer[used] = '\0';
   lastLineCut_ = end == LineEnd::kCut;
   lastLineLength_ = used;
+  if (used > 0 || end != LineEnd::kEndOfData) lineNumber_ = lineStart_;
   if (end == LineEnd::kEndOfData) return false;
   if (end != LineEnd::kCut && used >= kEndOfPPDMarkerLength &&
       std::memcmp(buffer, kEndOfPPDMarker, kEndOfPPDMarkerLength) == 0) {
@@ -119,6 +133,7 @@ bool PPDStream::FinishLine(char* buffer, size_t used, LineEnd end) {
 bool PPDStream::GetLine(char* buffer) {
   if (buffer == nullptr) return false;
   if (Latched(buffer)) return false;
+  BeginLine();
   size_t used = 0;
   LineEnd end = ReadLineBytes(buffer, used);
   return FinishLine(buffer, used, end);

@@ -72,6 +72,10 @@ class PPDStream {
   bool LastLineCut() const { return lastLineCut_; }
   // Bytes the last GetLine stored (NUL bytes inside the line included).
   size_t LastLineLength() const { return lastLineLength_; }
+  // The line of the data (from 1) on which the last GetLine that found bytes
+  // or a line end began: a line cut at 255 bytes or by a 0xFF byte goes on
+  // under the same number, and CR LF ends one line. 0 before any line.
+  long LineNumber() const { return lineNumber_; }
 
   bool EndOfFile() const { return status_ == kEndOfData; }
   bool Good() const { return status_ == kGood; }
@@ -89,6 +93,8 @@ class PPDStream {
   bool FinishLine(char* buffer, size_t used, LineEnd end);
   // True (with an empty line stored) while the end-of-PPD latch is set.
   bool Latched(char* buffer);
+  // Called as a GetLine starts: the line it reads begins here.
+  void BeginLine() { lineStart_ = lineEnds_ + 1; }
 
  private:
   const char* start_ = nullptr;
@@ -97,4 +103,8 @@ class PPDStream {
   int16_t status_ = kBad;
   bool lastLineCut_ = false;
   size_t lastLineLength_ = 0;
+  long lineEnds_ = 0;   // line ends read so far, CR LF once
+  long lineStart_ = 0;  // the line the current GetLine began on
+  long lineNumber_ = 0;
+  bool afterCR_ = false;  // the last byte read ended a line with CR
 };

@@ -96,6 +96,7 @@ bool PPDX::ValidateFileName(const std::filesystem::path& ppd, const PCFileNameLi
 
 void PPDX::AddError(PPDXErrorObj* error) {
   if (error == nullptr) return;
+  if (error->Line() == 0 && currentStream_) error->SetLine(currentStream_->LineNumber());
   if (!errors_) errors_.reset(new (std::nothrow) PPDXErrors);
   if (!errors_ || !errors_->Add(error)) delete error;
 }

@@ -267,7 +267,13 @@ class QZVPPD : public PPDX {
   std::vector<std::unique_ptr<PPDXControl>> ownedControls_;
   std::vector<std::unique_ptr<PPDXProperty>> ownedProperties_;
   std::vector<GroupName> groupNames_;
-  std::vector<CString> shortcutNames_;
+  // Shortcut names are resolved after the whole PPD is read; the line of each
+  // goes with it for the error about a name that finds no control.
+  struct ShortcutName {
+    CString name;
+    long line = 0;
+  };
+  std::vector<ShortcutName> shortcutNames_;
   bool crlfLineEnds_ = false;  // the PPD being parsed ends its lines with CR LF
   bool inInstallableOptions_ = false;
   PPDXRollDown* installableOptions_ = nullptr;

@@ -207,11 +207,13 @@ void QZVPPD::CollectOrphanGroups() {
 
 void QZVPPD::ResolveShortcuts() {
   PointerList found;
-  for (const CString& name : shortcutNames_) {
-    if (PPDXControl* control = FindControl(name)) {
+  for (const ShortcutName& shortcut : shortcutNames_) {
+    if (PPDXControl* control = FindControl(shortcut.name)) {
       found.PushBack(control);
     } else {
-      AddError(new PPDXErrorObj(PPDErr_BadShortcut, name, false));
+      auto* error = new PPDXErrorObj(PPDErr_BadShortcut, shortcut.name, false);
+      error->SetLine(shortcut.line);
+      AddError(error);
     }
   }
   shortcuts_ = std::make_unique<PPDXShortcuts>(found);

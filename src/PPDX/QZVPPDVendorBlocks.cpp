@@ -288,7 +288,7 @@ PPDXErrorObj* QZVPPD::ParseShortcut(PPDStream& line) {
   if (!PPDXControl::ValidKeyword(keyword)) {
     return new PPDXErrorObj(PPDErr_BadShortcut, keyword, false);
   }
-  shortcutNames_.emplace_back(keyword);
+  shortcutNames_.push_back({CString(keyword), CurrentStream() ? CurrentStream()->LineNumber() : 0});
   return nullptr;
 }
 

@@ -14,7 +14,10 @@ namespace {
 struct Line {
   std::string text;
   bool whole;
-  bool operator==(const Line& o) const { return text == o.text && whole == o.whole; }
+  long number;  // the data line it began on
+  bool operator==(const Line& o) const {
+    return text == o.text && whole == o.whole && number == o.number;
+  }
 };
 
 std::vector<Line> ReadAll(PPDStream& stream) {
@@ -23,7 +26,7 @@ std::vector<Line> ReadAll(PPDStream& stream) {
   for (;;) {
     bool whole = stream.GetLine(buffer);
     if (!whole && stream.LastLineLength() == 0 && !stream.Good()) break;
-    lines.push_back({std::string(buffer, stream.LastLineLength()), whole});
+    lines.push_back({std::string(buffer, stream.LastLineLength()), whole, stream.LineNumber()});
   }
   return lines;
 }
@@ -77,7 +80,8 @@ TEST_F(PPDFileStreamTest, SmallFileReadsLikeMemory) {
 }
 
 // Whatever the position of the chunk boundary inside a line, the file stream
-// yields exactly the lines that reading the whole file at once gives.
+// yields exactly the lines (and line numbers) that reading the whole file at
+// once gives.
 TEST_F(PPDFileStreamTest, ChunkBoundaryCutsNoLine) {
   const std::string keyword = "*QZStraddle Option/Text: \"0123456789ABCDEFGHIJ\"";
   struct Case {

@@ -96,6 +96,46 @@ TEST_F(PPDStreamTest, LineEndsAndResults) {
   }
 }
 
+// The number of the data line each read began on: a cut or 0xFF-ended line
+// goes on under its number, CR LF ends one line (its LF reads as an empty
+// line of the same number), and the end of the data keeps the last.
+TEST_F(PPDStreamTest, LineNumbersFollowTheLinesOfTheData) {
+  SetLogPause(false);
+  LogCapture log;
+  struct Case {
+    const char* what;
+    std::string input;
+    std::vector<long> numbers;
+  } cases[] = {
+      {"LF", "a\nb\n", {1, 2}},
+      {"CR", "a\rb\r", {1, 2}},
+      {"CR LF", "a\r\nb\r\n", {1, 1, 2, 2}},
+      {"LF then CR is two ends", "a\n\rb\n", {1, 2, 3}},
+      {"CR CR", "a\r\rb", {1, 2, 3}},
+      {"empty lines", "\n\n\nx", {1, 2, 3, 4}},
+      {"cut line", std::string(300, 'x') + "\nnext\n", {1, 1, 2}},
+      {"0xFF inside a line",
+       "ab\xFF"
+       "cd\nef\n",
+       {1, 1, 2}},
+      {"CR, 0xFF, LF", "a\r\xFF\nb\n", {1, 2, 2, 3}},
+  };
+  for (const Case& c : cases) {
+    StringStream s(c.input);
+    EXPECT_EQ(s.LineNumber(), 0) << c.what;
+    std::vector<long> numbers;
+    char buffer[kPPDLineBufferSize];
+    for (int guard = 0; guard < 100; ++guard) {
+      const bool whole = s.GetLine(buffer);
+      if (!whole && s.LastLineLength() == 0 && !s.Good()) break;
+      numbers.push_back(s.LineNumber());
+    }
+    EXPECT_EQ(numbers, c.numbers) << c.what;
+    // The read that meets the end of the data keeps the last line's number.
+    EXPECT_EQ(s.LineNumber(), c.numbers.back()) << c.what;
+  }
+}
+
 TEST_F(PPDStreamTest, CutLineIsReported) {
   StringStream s(std::string(260, 'q') + "\n");
   char line[kPPDLineBufferSize];
@@ -128,7 +168,8 @@ TEST_F(PPDStreamTest, LineEndsAroundBlockEdges) {
       for (const LineResult& r : ReadAllLines(s)) rest.push_back(r.text);
       std::vector<std::string> expected;
       if (length > kPPDMaxLineLength) expected.push_back(std::string(length - kept, 'x'));
-      if (length == kPPDMaxLineLength) expected.push_back("");  // the end itself, left after the cut
+      if (length == kPPDMaxLineLength)
+        expected.push_back("");  // the end itself, left after the cut
       expected.push_back("next");
       EXPECT_EQ(rest, expected);
     }

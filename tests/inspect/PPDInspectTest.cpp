@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "inspect/PPDInspectJson.h"
 #include "PPDX/PPDObjects/DisplayOptions.h"
 #include "PPDX/PPDXTestSupport.h"
+#include "inspect/PPDInspectJson.h"
 #include "platform/Log.h"
 
 namespace {
@@ -415,6 +415,28 @@ TEST_F(PPDInspectTest, JsonOfARefusedPPDNamesItsErrors) {
   EXPECT_TRUE(first["fatal"].boolean);
   EXPECT_FALSE(root["taken"].boolean);
   EXPECT_EQ(root["refusal"].text, "the PPD has fatal errors");
+}
+
+// Each error shows the PPD line it was raised on in all three forms; an error
+// about the whole document has none (null in JSON, nothing in the text).
+TEST_F(PPDInspectTest, ErrorsShowTheLineTheyWereRaisedOn) {
+  const std::string text = Inspect({kInvalid}).out;
+  EXPECT_NE(text.find("  fatal 11 PPDErr_PopupParsing *QZTray, line 17\n"), std::string::npos)
+      << text;
+  EXPECT_NE(Inspect({"--check", kInvalid}).out.find("first PPDErr_PopupParsing *QZTray, line 17)"),
+            std::string::npos);
+  EXPECT_EQ(ParseJson(Inspect({"--json", kInvalid}).out)["errors"][0]["line"].number, 17);
+
+  const std::string notPPD = PPDXFixture("parser/header-not-ppd.ppd").string();
+  const Json errors = ParseJson(Inspect({"--json", notPPD}).out)["errors"];
+  ASSERT_EQ(errors.items.size(), 4u);
+  EXPECT_EQ(errors[0]["line"].number, 1);
+  for (size_t i = 1; i < errors.items.size(); ++i) {
+    EXPECT_EQ(errors.items[i]["line"].kind, Json::kNull) << i;
+  }
+  const std::string notPPDText = Inspect({notPPD}).out;
+  EXPECT_NE(notPPDText.find("  error 25 PPDErr_NoPropertyPages\n"), std::string::npos)
+      << notPPDText;
 }
 
 TEST_F(PPDInspectTest, JsonQuoteEscapesWhatJsonForbids) {

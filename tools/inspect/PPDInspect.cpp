@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "foundation/FileMac.h"
-#include "inspect/PPDInspectJson.h"
-#include "inspect/PPDInspectModel.h"
-#include "inspect/PPDInspectText.h"
 #include "PPDX/PPDObjects/Controls/PPDXBooleanControl.h"
 #include "PPDX/PPDObjects/Controls/PPDXFloatRangeControl.h"
 #include "PPDX/PPDObjects/Controls/PPDXPopupControl.h"
 #include "PPDX/PPDObjects/Controls/PPDXRangeControl.h"
 #include "PPDX/PPDStream.h"
 #include "PPDX/QZVPPD.h"
+#include "foundation/FileMac.h"
+#include "inspect/PPDInspectJson.h"
+#include "inspect/PPDInspectModel.h"
+#include "inspect/PPDInspectText.h"
 
 namespace {
 
@@ -34,7 +34,8 @@ constexpr char kUsage[] =
     "                           controls (kind, keyword, translation, default,\n"
     "                           current value, flags, options), the groups,\n"
     "                           shortcuts, special options, constraint counts,\n"
-    "                           the errors and the verdict\n"
+    "                           the errors (with the PPD line each was raised on)\n"
+    "                           and the verdict\n"
     "  --json                   the same model as JSON\n"
     "  --check                  a one-line verdict\n"
     "  --constrained KEY OPTION prints \"constrained\" or \"not constrained\": would\n"

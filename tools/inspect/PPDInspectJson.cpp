@@ -328,6 +328,12 @@ void Errors(JsonWriter& json, const std::vector<InspectError>& errors) {
     json.String(e.name);
     json.Key("keyword");
     json.StringOrNull(e.keyword);
+    json.Key("line");
+    if (e.line > 0) {
+      json.Integer(e.line);
+    } else {
+      json.Null();
+    }
     json.Key("fatal");
     json.Bool(e.fatal);
     json.EndObject();

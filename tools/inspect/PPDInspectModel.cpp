@@ -421,6 +421,7 @@ InspectModel TakeInspectModel(QZVPPD& document, const std::string& file,
       const char* name = PPDErrorName(e->Code());
       error.name = name ? name : "unknown";
       if (NonEmpty(e->Keyword())) error.keyword = texts.Bytes(e->Keyword());
+      error.line = e->Line();
       error.fatal = e->IsFatal();
       model.errors.push_back(std::move(error));
     }

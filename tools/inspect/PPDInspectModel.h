@@ -103,6 +103,7 @@ struct InspectError {
   int16_t code = 0;
   std::string name;  // "PPDErr_..." or "unknown"
   std::optional<std::string> keyword;
+  long line = 0;  // the PPD line it was raised on; 0 when none
   bool fatal = false;
 };
 

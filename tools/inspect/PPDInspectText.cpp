@@ -192,6 +192,7 @@ void ErrorsText(std::ostream& out, const std::vector<InspectError>& errors) {
   for (const InspectError& e : errors) {
     out << "  " << (e.fatal ? "fatal " : "error ") << e.code << " " << e.name;
     if (e.keyword) out << " " << Plain(*e.keyword);
+    if (e.line > 0) out << ", line " << e.line;
     out << "\n";
   }
 }
@@ -306,6 +307,7 @@ void WriteInspectVerdict(std::ostream& out, const InspectModel& m) {
   if (firstFatal) {
     out << " (" << fatal << " fatal, first " << firstFatal->name;
     if (firstFatal->keyword) out << " " << Plain(*firstFatal->keyword);
+    if (firstFatal->line > 0) out << ", line " << firstFatal->line;
     out << ")";
   }
   out << "\n";

@@ -19,7 +19,12 @@ class PPDXErrorObj : public CError {
   const char* Keyword() const {
     return keyword_.Empty() ? nullptr : static_cast<const char*>(keyword_);
   }
+  // The PPD line the reader was on when the error was raised; 0 when none.
+  // Only for reports: no stored form of the document carries it.
+  long Line() const { return line_; }
+  void SetLine(long line) { line_ = line; }
 
  private:
   CString keyword_;
+  long line_ = 0;
 };

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <set>
+#include <sstream>
 
 #include "PPDX/PPDObjects/PPDXProperties.h"
+#include "PPDX/PPDXTestSupport.h"
 #include "ParserTestSupport.h"
 
 namespace {
@@ -162,6 +165,43 @@ TEST_F(ParserTest, ADocumentWithoutPPDFileHasOnlyTheEmptinessErrors) {
   EXPECT_EQ(ErrorsOf(document), (std::vector<ParsedError>{{PPDErr_NoPropertyPages, "", false},
                                                           {PPDErr_NoGroups, "", false},
                                                           {PPDErr_NoControls, "", false}}));
+}
+
+// Each error carries the PPD line the reader was on when it was raised, in a
+// CR LF file as in an LF one; errors about the whole document carry none, and
+// the line never leaks into the error's description.
+TEST_F(ParserTest, ErrorsCarryTheLineTheyWereRaisedOn) {
+  struct Case {
+    const char* fixture;
+    std::vector<long> lines;
+  } cases[] = {
+      {"openui-invalid-type.ppd", {19}},       // the declaration line
+      {"popup-two-defaults.ppd", {22}},        // the second default, inside the block
+      {"popup-unclosed.ppd", {21}},            // the last line before the file ends
+      {"popup-no-default.ppd", {22}},          // the block's closing line
+      {"shortcut-missing-control.ppd", {18}},  // resolved after reading, from its own line
+      {"header-not-ppd.ppd", {1, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    std::ifstream in(ParserFixture(c.fixture), std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    std::string crlf;
+    for (char ch : bytes.str()) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+    ScratchFile crlfFile(crlf);
+    for (const std::filesystem::path& path : {ParserFixture(c.fixture), crlfFile.path()}) {
+      ClearEndOfPPDLatch();
+      QZVPPD document(path, kParseNoOptions);
+      std::vector<long> lines;
+      PPDXErrors* errors = document.GetErrors();
+      ASSERT_NE(errors, nullptr) << path;
+      for (PPDXErrorObj* e = errors->First(); e; e = errors->Next()) {
+        lines.push_back(e->Line());
+        EXPECT_EQ(e->Description(), nullptr) << path;
+      }
+      EXPECT_EQ(lines, c.lines) << path;
+    }
+  }
 }
 
 }  // namespace
