@@ -1,11 +1,14 @@
 // links: tavro_core
 // Arbitrary bytes parsed as a whole PPD with the panel's parse options; the
-// model is then saved, rebuilt from the saved settings and restored. The temp
-// file is removed when the process ends (libFuzzer runs in one process).
+// model is then saved, rebuilt from the saved settings and restored, and the
+// rebuilt model must equal the parsed one (a difference aborts, so the fuzzer
+// keeps the input). The temp file is removed when the process ends (libFuzzer
+// runs in one process).
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -29,6 +32,10 @@ struct RemoveInput {
     std::filesystem::remove(InputPath(), ignored);
   }
 } gRemoveInput;
+[[noreturn]] void Fail(const char* what) {
+  std::fprintf(stderr, "fuzz_ppd_parse: %s\n", what);
+  std::abort();
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -49,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Settings settings;
     if (document.Save(settings)) {
       QZVPPD rebuilt(settings, path);
-      rebuilt.Restore(settings);
+      if (!rebuilt.Restore(settings)) Fail("a saved model does not restore");
+      if (!(rebuilt == document)) Fail("the rebuilt model differs from the parsed one");
     }
   }
   ClearEndOfPPDLatch();
