@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <map>
 #include <string>
 #include <typeinfo>
+#include <utility>
 #include <vector>
 
 #include "PPDX/PPDFileStream.h"
@@ -541,14 +543,29 @@ bool QZVPPD::Restore(Settings& settings) {
       size != sizeof(count)) {
     return true;  // nothing saved
   }
+  // A keyword the PPD declares more than once (two special options, say)
+  // keeps a saved value per declaration: the n-th saved control of a keyword
+  // goes to the model's n-th control of it, not all of them to the first.
+  std::map<std::string, int, std::less<>> seen;
   for (int64_t n = 1; n <= count && n < kMaxSavedControls; ++n) {
-    const int id = kControlsCountId - 1 + static_cast<int>(n);
+    const int id = kSavedControlFirstId - 1 + static_cast<int>(n);  // the n-th saved control
     auto keyword = GetSettingsString(settings, kElementKeywordTag, id);
     if (!keyword) continue;
-    PPDXControl* control = FindControl(*keyword);
+    const int occurrence = seen[std::string(static_cast<const char*>(*keyword))]++;
+    PPDXControl* control =
+        occurrence == 0 ? FindControl(*keyword) : NthControl(*keyword, occurrence);
     if (control && control->Restore(settings, id) != 0) return false;
   }
   return true;
+}
+
+PPDXControl* QZVPPD::NthControl(const char* keyword, int n) const {
+  for (const auto& control : ownedControls_) {
+    if (control->Keyword() && std::strcmp(control->Keyword(), keyword) == 0 && n-- == 0) {
+      return control.get();
+    }
+  }
+  return nullptr;
 }
 
 bool QZVPPD::BuildFromSettings(Settings& settings) {
@@ -660,14 +677,25 @@ bool QZVPPD::operator==(const QZVPPD& other) const {
     const PPDXGroup& b = *other.ownedGroups_[i];
     if (!SameElement(a, b) || typeid(a) != typeid(b)) return false;
   }
-  // Controls are matched by keyword: a rebuilt model may list them in
-  // another order.
+  // Controls are matched by keyword and kind: a rebuilt model may list them
+  // in another order. A PPD may declare a keyword twice (two special options,
+  // say), so the n-th control of a keyword and kind meets the other model's
+  // n-th.
+  using ControlKey = std::pair<std::string, CNTL_TYPE>;
+  std::map<ControlKey, std::vector<PPDXControl*>> otherControls;
+  for (const auto& control : other.ownedControls_) {
+    const char* keyword = control->Keyword();
+    otherControls[{keyword ? keyword : "", control->Type()}].push_back(control.get());
+  }
+  std::map<ControlKey, size_t> seen;
   for (const auto& control : ownedControls_) {
     PPDXControl& a = *control;
-    PPDXControl* match = other.FindControl(a.Keyword());
-    if (!match) return false;
-    PPDXControl& b = *match;
-    if (!SameElement(a, b) || a.Type() != b.Type()) return false;
+    const ControlKey key{a.Keyword() ? a.Keyword() : "", a.Type()};
+    const auto matches = otherControls.find(key);
+    const size_t n = seen[key]++;
+    if (matches == otherControls.end() || n >= matches->second.size()) return false;
+    PPDXControl& b = *matches->second[n];
+    if (!SameElement(a, b)) return false;
     if (a.CopyCurrentControlValueString() != b.CopyCurrentControlValueString()) return false;
   }
   const long shortcuts = shortcuts_ ? shortcuts_->Count() : 0;

@@ -250,6 +250,8 @@ class QZVPPD : public PPDX {
   // Finders over every element, whatever the display options.
   PPDXGroup* FindGroup(const char* name) const;
   PPDXControl* FindControl(const char* keyword) const;
+  // The control of that keyword after n others of it (n = 0: the first).
+  PPDXControl* NthControl(const char* keyword, int n) const;
   // The model owns its elements; the collections only point to them.
   void AdoptGroup(std::unique_ptr<PPDXGroup> group);
   void AdoptControl(std::unique_ptr<PPDXControl> control);

@@ -21,6 +21,7 @@
 #include "PPDX/PPDObjects/PPDXProperty.h"
 #include "PPDX/PPDObjects/PPDXRollDown.h"
 #include "PPDX/PPDObjects/PPDXScrollPane.h"
+#include "PPDX/PPDXTestSupport.h"
 #include "PPDX/QZVPPD.h"
 #include "ParserTestSupport.h"
 
@@ -215,6 +216,56 @@ TEST_F(ParserTest, TheSampleRebuiltFromSettingsCountsAsParsed) {
     EXPECT_EQ(rebuilt.GetControls()->ControlCount(), parsed.GetControls()->ControlCount());
     EXPECT_EQ(rebuilt.GetGroups()->Orphans(), parsed.GetGroups()->Orphans());
   }
+}
+
+// Values saved from one model come back into another model of the same PPD:
+// the first saved control's too, and a keyword declared twice gets each of its
+// saved values back rather than its last one twice.
+TEST_F(ParserTest, RestoreIntoAFreshModelBringsBackEverySavedValue) {
+  ScratchFile ppd(
+      "*PPD-Adobe: \"4.3\"\n"
+      "*LanguageVersion: English\n"
+      "*LanguageEncoding: ISOLatin1\n"
+      "*%QZVPropPage PPMain/Main: True\n"
+      "*%QZVGroupName SPMain/Main Pane: True\n"
+      "*%QZVGroupName FPGeneral/General: True\n"
+      "*%QZVParent SPMain/PPMain: True|Scrollpane\n"
+      "*%QZVParent FPGeneral/SPMain: True|Rolldown\n"
+      "*%QZVFlags *QZFirst: Setup\n"
+      "*%QZVGroup *QZFirst: FPGeneral\n"
+      "*OpenUI *QZFirst/First: PickOne\n"
+      "*DefaultQZFirst: A\n"
+      "*QZFirst A/A: \"a\"\n"
+      "*QZFirst B/B: \"b\"\n"
+      "*CloseUI: *QZFirst\n"
+      "*%QZVSpecialOption *QZTwice: one\n"
+      "*%QZVSpecialOption *QZTwice: two\n");
+  auto twice = [](QZVPPD& document) {
+    ScopedDisplayOption everything(kDisplayEverything);
+    std::vector<std::string> values;
+    CNTL_TYPE type = kNoControl;
+    PPDXControls* controls = document.GetControls();
+    for (PPDXControl* c = controls->First(type); c; c = controls->Next(type)) {
+      if (std::string(c->Keyword()) == "*QZTwice") values.push_back(Value(c));
+    }
+    return values;
+  };
+  QZVPPD saved(ppd.path(), kParseOrphansAndHidden);
+  ASSERT_EQ(Value(Control(saved, "*QZFirst")), "A");
+  saved.SetValueForKey(CFSTR("*QZFirst"), CFSTR("B"));
+  Settings settings;
+  ASSERT_TRUE(saved.Save(settings));
+
+  QZVPPD fresh(ppd.path(), kParseOrphansAndHidden);
+  EXPECT_TRUE(fresh.Restore(settings));
+  EXPECT_EQ(Value(Control(fresh, "*QZFirst")), "B");
+  EXPECT_EQ(twice(fresh), (std::vector<std::string>{"one", "two"}));
+  EXPECT_TRUE(fresh == saved);
+
+  QZVPPD rebuilt(settings, ppd.path());
+  EXPECT_TRUE(rebuilt.Restore(settings));
+  EXPECT_EQ(twice(rebuilt), (std::vector<std::string>{"one", "two"}));
+  EXPECT_TRUE(rebuilt == saved);
 }
 
 }  // namespace
