@@ -1,5 +1,7 @@
 #include "platform/PropertyList.h"
 
+#include "platform/BinaryPropertyList.h"
+
 #include <plist/plist.h>
 
 #include <cmath>
@@ -75,6 +77,43 @@ plist_t ToNode(const PlistValue& value) {
 
 constexpr int kMaxDepth = 512;
 
+// Strict UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
+bool ValidUtf8(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    size_t n = 0;
+    uint32_t cp = 0, min = 0;
+    if ((c & 0xE0) == 0xC0) {
+      n = 1, cp = c & 0x1F, min = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+      n = 2, cp = c & 0x0F, min = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+      n = 3, cp = c & 0x07, min = 0x10000;
+    } else {
+      return false;
+    }
+    if (i + n >= text.size()) return false;
+    for (size_t k = 1; k <= n; ++k) {
+      auto d = static_cast<unsigned char>(text[i + k]);
+      if ((d & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (d & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += n + 1;
+  }
+  return true;
+}
+
+// Text that property lists can carry: valid UTF-8 without NUL.
+bool ValidText(std::string_view text) {
+  return text.find('\0') == std::string_view::npos && ValidUtf8(text);
+}
+
 std::optional<PlistValue> FromNode(plist_t node, int depth) {
   if (!node || depth > kMaxDepth) return std::nullopt;
   switch (plist_get_node_type(node)) {
@@ -96,7 +135,11 @@ std::optional<PlistValue> FromNode(plist_t node, int depth) {
     case PLIST_STRING: {
       uint64_t length = 0;
       const char* text = plist_get_string_ptr(node, &length);
-      return PlistValue::String(text ? std::string_view(text, length) : std::string_view());
+      std::string_view view = text ? std::string_view(text, length) : std::string_view();
+      // Text is UTF-8 without NUL (XML cannot carry anything else); other
+      // bytes mean broken input, which is refused rather than passed on.
+      if (!ValidText(view)) return std::nullopt;
+      return PlistValue::String(view);
     }
     case PLIST_DATA: {
       uint64_t length = 0;
@@ -140,6 +183,10 @@ std::optional<PlistValue> FromNode(plist_t node, int depth) {
         }
         std::string k = key ? key : "";
         free(key);
+        if (!ValidText(k)) {
+          free(it);
+          return std::nullopt;
+        }
         auto item = FromNode(child, depth + 1);
         if (!item) {
           free(it);
@@ -153,6 +200,24 @@ std::optional<PlistValue> FromNode(plist_t node, int depth) {
     default:
       return std::nullopt;
   }
+}
+
+// Text with a NUL character or bytes that are not UTF-8, and dates out of
+// range, cannot be written: the writers would cut or mangle them.
+bool Writable(const PlistValue& value) {
+  if (const std::string* text = value.AsString()) return ValidText(*text);
+  if (auto date = value.GetDate()) return date->InRange();
+  if (const auto* array = value.AsArray()) {
+    for (const auto& item : *array) {
+      if (!Writable(item)) return false;
+    }
+  }
+  if (const auto* dict = value.AsDict()) {
+    for (const auto& [key, item] : *dict) {
+      if (!ValidText(key) || !Writable(item)) return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -317,6 +382,7 @@ bool PlistValue::Append(PlistValue value) {
 }
 
 std::string PlistValue::ToXml() const {
+  if (!Writable(*this)) return {};
   PlistPtr node(ToNode(*this));
   if (!node) return {};
   char* xml = nullptr;
@@ -328,6 +394,7 @@ std::string PlistValue::ToXml() const {
 }
 
 std::string PlistValue::ToBinary() const {
+  if (!Writable(*this)) return {};
   PlistPtr node(ToNode(*this));
   if (!node) return {};
   char* bin = nullptr;
@@ -346,15 +413,18 @@ std::optional<PlistValue> PlistValue::FromXml(std::string_view text, std::string
   if (text.empty()) return fail("empty property list");
   if (text.size() > std::numeric_limits<uint32_t>::max()) return fail("property list too large");
   const auto length = static_cast<uint32_t>(text.size());
-  plist_t raw = nullptr;
-  if (plist_is_binary(text.data(), length)) {
-    plist_from_bin(text.data(), length, &raw);
-  } else {
-    // The XML reader wants to see the document start; anything else (JSON,
-    // old-style text lists) is refused here rather than guessed at.
-    if (text.find('<') == std::string_view::npos) return fail("not an XML or binary property list");
-    plist_from_xml(text.data(), length, &raw);
+  // Binary lists are read by our own checked reader: the library's binary
+  // reader trusts the file's references.
+  if (IsBinaryPropertyList(text)) {
+    auto value = ReadBinaryPropertyList(text, error);
+    if (value && error) error->clear();
+    return value;
   }
+  // The XML reader wants to see the document start; anything else (JSON,
+  // old-style text lists) is refused here rather than guessed at.
+  if (text.find('<') == std::string_view::npos) return fail("not an XML or binary property list");
+  plist_t raw = nullptr;
+  plist_from_xml(text.data(), length, &raw);
   PlistPtr node(raw);
   if (!node) return fail("malformed property list");
   auto value = FromNode(node.get(), 0);

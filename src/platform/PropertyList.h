@@ -8,6 +8,7 @@
 // numbers and convert into each other on request.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -27,6 +28,16 @@ struct PlistDate {
   static constexpr double kUnixOffset = 978307200.0;
   static PlistDate FromUnixTime(double unixSeconds) { return {unixSeconds - kUnixOffset}; }
   double UnixTime() const { return seconds + kUnixOffset; }
+  // The dates the written forms carry: whole seconds within 32 bits of the
+  // epoch (1901 to 2069) and microseconds. XML keeps whole seconds only.
+  bool InRange() const { return seconds >= -2147483648.0 && seconds < 2147483648.0; }
+  // Rounded to the microsecond.
+  PlistDate Rounded() const {
+    double whole = std::floor(seconds);
+    double micro = std::round((seconds - whole) * 1e6);
+    if (micro >= 1e6) whole += 1, micro = 0;
+    return {whole + micro / 1e6};
+  }
   bool operator==(const PlistDate&) const = default;
 };
 
@@ -83,12 +94,14 @@ class PlistValue {
   bool Append(PlistValue value);
 
   // Apple XML property list (UTF-8, with the XML declaration and DOCTYPE).
-  // A None value has no XML form: the answer is empty.
+  // A None value, or one holding text (or a key) that is not valid UTF-8 or
+  // has a NUL character, or a date out of range, has no XML form: the answer
+  // is empty. None members of containers are left out.
   std::string ToXml() const;
   // Binary property list ("bplist00"); empty for a None value.
   std::string ToBinary() const;
   // Reads an XML or binary property list; nullopt with a reason in `error`
-  // (when given) for anything else.
+  // (when given) for anything else, including text that is not UTF-8.
   static std::optional<PlistValue> FromXml(std::string_view text, std::string* error = nullptr);
 
   bool operator==(const PlistValue& other) const;

@@ -193,6 +193,37 @@ TEST(PropertyList, RefusesWhatIsNotAPropertyList) {
   }
 }
 
+// Text is UTF-8 without NUL: other text has no written form (rather than a
+// cut or mangled one), and input holding it is refused.
+TEST(PropertyList, TextThatCannotTravelIsNeverChangedSilently) {
+  const std::string bad[] = {
+      std::string("a\0b", 3),  // NUL
+      "\x83\x83"
+      "Bidi",              // stray continuation bytes
+      "\xc3",              // cut sequence
+      "\xc0\xaf",          // overlong
+      "\xed\xa0\x80",      // surrogate
+      "\xf4\x90\x80\x80",  // past U+10FFFF
+  };
+  for (const std::string& text : bad) {
+    PlistValue v;
+    v.Set("k", PlistValue::String(text));
+    EXPECT_EQ(v.ToXml(), "") << text;
+    EXPECT_EQ(v.ToBinary(), "");
+    PlistValue key;
+    key.Set(text, PlistValue::Integer(1));
+    EXPECT_EQ(key.ToXml(), "");
+    std::string xml =
+        "<?xml version=\"1.0\"?><plist version=\"1.0\"><string>" + text + "</string></plist>";
+    EXPECT_FALSE(PlistValue::FromXml(xml));
+  }
+  // Dates beyond what the written forms carry are not clamped silently.
+  EXPECT_EQ(PlistValue::Date({3e9}).ToXml(), "");
+  EXPECT_NE(PlistValue::Date({-3e8}).ToXml(), "");
+  PlistValue fine = PlistValue::String("\xf4\x8f\xbf\xbf \xe2\x82\xac");
+  EXPECT_TRUE(PlistValue::FromXml(fine.ToXml()));
+}
+
 TEST(PropertyList, DeepNestingIsRefusedNotOverflowed) {
   std::string deep = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
   for (int i = 0; i < 100000; ++i) deep += "<array>";
