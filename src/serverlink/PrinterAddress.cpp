@@ -9,9 +9,12 @@
 #include <cstring>
 #include <memory>
 
+#include "foundation/CurrentPrintSession.h"
 #include "foundation/PDEBundle.h"
 #include "platform/Alert.h"
 #include "platform/CFString.h"
+#include "serverlink/CPPDMsgHdlr.h"
+#include "serverlink/DestinationPPD.h"
 
 namespace {
 
@@ -180,4 +183,18 @@ bool validatePrinterAddress(std::string_view addressUtf8, bool bidiEnabled,
   alert.buttons = {"OK"};
   RunAlert(alert);
   return false;
+}
+
+bool isInvalidPrinterAddress() {
+  std::string ppd = DestinationPPDPath();
+  if (ppd.empty()) {
+    PMPrinterRef printer = CurrentPrinter();
+    std::string url;
+    if (!printer ||
+        PMPrinterCopyDescriptionURL(printer.get(), kPMPPDDescriptionType, &url) != noErr) {
+      return false;
+    }
+    ppd = PMFileURLPath(url);
+  }
+  return CPPDMsgHdlr(ppd.c_str(), "InvalidPrinterAddress").GetStringData() == U"yes";
 }

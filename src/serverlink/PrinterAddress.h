@@ -37,6 +37,11 @@ bool isIPPrinterConnection(const PMPrintSession* session);
 // "://" is the name. An escape that is not valid stays as written.
 std::string breakBonjourURLIntoMeaningFullItems(std::string_view deviceURI);
 
+// Whether the queue's side reported the stored address as wrong: the message
+// "InvalidPrinterAddress" of the destination PPD (the current printer's PPD
+// before any command job was waited for) is "yes".
+bool isInvalidPrinterAddress();
+
 // Resolves a host name or literal to an IPv4 socket address (port 0). False
 // when it does not resolve to IPv4.
 bool LookupHostAddress(const char* host, sockaddr_in& address);

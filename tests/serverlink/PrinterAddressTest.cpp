@@ -204,3 +204,54 @@ TEST(PrinterAddress, ConnectionOfTheSessionsPrinter) {
 }
 
 }  // namespace
+
+#include "foundation/CurrentPrintSession.h"
+#include "queue/PPDMessage.h"
+#include "queue/QueueCommands.h"
+#include "serverlink/DestinationPPD.h"
+
+namespace {
+
+// Stores a wide-text message into a PPD as the scheduler would.
+void StoreMessage(const std::string& ppd, const char* name, const std::u32string& text) {
+  PPDUpdates updates;
+  std::string payload(reinterpret_cast<const char*>(text.data()), text.size() * 4);
+  ASSERT_TRUE(EncodePPDMessage(name, payload, updates));
+  std::string error;
+  ASSERT_TRUE(ApplyPPDUpdates(ppd, updates, &error)) << error;
+}
+
+TEST(PrinterAddress, InvalidAddressIsWhatTheQueueReports) {
+  ScratchDir dir;
+  ScopedTavroRoot root(dir.Path().string());
+  ScopedPrintingBackend backend(PMBackend::Local);
+  ASSERT_EQ(LocalQueueCreate("Office", std::string(TAVRO_SOURCE_DIR) + "/samples/TavroC750.ppd"),
+            noErr);
+  PMPrinterRef printer;
+  ASSERT_EQ(PMPrinterCreateFromPrinterID("Office", &printer), noErr);
+  std::string queuePPD;
+  ASSERT_EQ(PMCopyQueuePPDPath("Office", &queuePPD), noErr);
+  std::string destination = dir.Write("dest.ppd", ReadWholeFile(queuePPD)).string();
+
+  SetDestinationPPDPath("");
+  EXPECT_FALSE(isInvalidPrinterAddress()) << "no destination and no printer";
+  ScopedCurrentPrintSession session(std::make_shared<PMPrintSession>(printer));
+  EXPECT_FALSE(isInvalidPrinterAddress()) << "no message";
+  struct Case {
+    std::u32string text;
+    bool invalid;
+  };
+  const Case cases[] = {{U"yes", true}, {U"no", false}, {U"YES", false}, {U"yes ", false}};
+  for (const Case& c : cases) {
+    StoreMessage(queuePPD, "QZInvalidPrinterAddress", c.text);
+    EXPECT_EQ(isInvalidPrinterAddress(), c.invalid);
+  }
+  // Once a command job was waited for, its PPD is the one asked.
+  StoreMessage(queuePPD, "QZInvalidPrinterAddress", U"yes");
+  StoreMessage(destination, "QZInvalidPrinterAddress", U"no");
+  SetDestinationPPDPath(destination);
+  EXPECT_FALSE(isInvalidPrinterAddress());
+  SetDestinationPPDPath("");
+}
+
+}  // namespace
