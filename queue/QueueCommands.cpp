@@ -1,5 +1,6 @@
 #include "queue/QueueCommands.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "queue/CacheFolder.h"
@@ -78,6 +79,15 @@ std::string FileNamePart(std::string_view text) {
       std::snprintf(hex, sizeof hex, "%%%02X", u);
       out += hex;
     }
+  }
+  // A long name keeps its start and a digest (FNV-1a) of the whole, so that
+  // the file name stays within bounds and still tells users apart.
+  if (out.size() > 96) {
+    uint64_t hash = 14695981039346656037ull;
+    for (char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    char digest[20];
+    std::snprintf(digest, sizeof digest, "~%016llx", static_cast<unsigned long long>(hash));
+    out = out.substr(0, 64) + digest;
   }
   return out;
 }
@@ -228,6 +238,7 @@ class Runner {
 
   QueueCommandOutcome Delete(std::string_view body) {
     std::vector<std::string> names;
+    size_t leftAlone = 0;
     std::string text(body);
     for (size_t at; (at = text.find(kDelimiter)) != std::string::npos;)
       text.replace(at, kDelimiter.size(), "\n");
@@ -238,10 +249,16 @@ class Runner {
       std::string_view given = std::string_view(text).substr(start, end - start);
       if (!given.empty()) {
         std::optional<std::string> name = NameInCacheFolder(given, ctx_.root);
-        if (!name || *name != ConnectionErrorFile())
+        if (!name)
           return Refuse("refused to remove \"" + std::string(given) +
-                        "\": not an update file of this queue");
-        names.push_back(*name);
+                        "\": not a file of the cache folder");
+        // Other files of the folder (tickets, other queues' files) are left
+        // alone: users must not remove each other's files.
+        if (*name == ConnectionErrorFile()) {
+          names.push_back(*name);
+        } else {
+          ++leftAlone;
+        }
       }
       start = end + 1;
     }
@@ -251,7 +268,8 @@ class Runner {
     for (const std::string& name : names) {
       if (!folder->Remove(name, &error)) return Refuse(error);
     }
-    return Accept(std::to_string(names.size()) + " update file(s) removed");
+    return Accept(std::to_string(names.size()) + " update file(s) removed, " +
+                  std::to_string(leftAlone) + " other name(s) left alone");
   }
 
   const QueueCommandContext& ctx_;

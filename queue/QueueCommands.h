@@ -7,7 +7,7 @@
 // in the same queue state.
 //
 // Commands and what they leave behind (<q> = queue name, <u> = user, with
-// bytes outside [A-Za-z0-9._-] written as %XX):
+// bytes outside [A-Za-z0-9._-] written as %XX, a long name cut with a digest):
 //   Command_LocaleCode            QueueLocale_<q>.txt holds the language (2..63 chars)
 //   Command_PSTempFileName        QueuePendingTicket_<q>_<u>.txt holds the ticket name
 //                                 ("Tavro.temp..." in the cache folder, bare or as a path)
@@ -24,7 +24,8 @@
 //                                 file ConnectionErrorInfoFile<q>.txt: waiting panels stop
 //                                 at once instead of timing out
 //   Command_DeleteUpdateFiles     the named update files of this queue removed (names
-//                                 separated by line ends or "::DELIMIT::")
+//                                 separated by line ends or "::DELIMIT::"); other names of
+//                                 the folder are left alone, a name outside it is refused
 // Wide text is the body's UTF-8 decoded into 32-bit characters in host order.
 // A refused command (unknown, too large, bad name, not UTF-8 where text is
 // decoded) changes nothing and says why in `message`.

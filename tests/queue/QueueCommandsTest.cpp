@@ -110,6 +110,14 @@ TEST_F(QueueCommands, PendingTicketNamesAreKeptPerUser) {
   ASSERT_TRUE(Run("Command_WritePSTemp", "bob's", "bob/../x").accepted);
   EXPECT_EQ(TempRoot::Read(root.Cache() / "Tavro.tempAlice"), "alice's");
   EXPECT_EQ(TempRoot::Read(root.Cache() / "Tavro.tempBob"), "bob's");
+  // Names too long for a file name still keep users apart.
+  const std::string longA(200, '\xe9'), longB = std::string(199, '\xe9') + "x";
+  ASSERT_TRUE(Run("Command_PSTempFileName", "Tavro.tempLongA", longA).accepted);
+  ASSERT_TRUE(Run("Command_PSTempFileName", "Tavro.tempLongB", longB).accepted);
+  ASSERT_TRUE(Run("Command_WritePSTemp", "A", longA).accepted);
+  ASSERT_TRUE(Run("Command_WritePSTemp", "B", longB).accepted);
+  EXPECT_EQ(TempRoot::Read(root.Cache() / "Tavro.tempLongA"), "A");
+  EXPECT_EQ(TempRoot::Read(root.Cache() / "Tavro.tempLongB"), "B");
 }
 
 TEST_F(QueueCommands, TicketNamesOutsideTheCacheFolderAreRefusedAndChangeNothing) {
@@ -187,15 +195,22 @@ TEST_F(QueueCommands, UpdateRequestLeavesTheConnectionErrorFileWhichDeleteRemove
   EXPECT_NE(TempRoot::Read(file).find("REQ-1"), std::string::npos);
 
   EXPECT_FALSE(Run("Command_UpdateCommands", "no delimiters").accepted);
-  // Only this queue's update files may be named; one bad name removes nothing.
+  // Only this queue's update files go: other names are left alone, and a name
+  // outside the folder refuses the whole command.
   ASSERT_TRUE(Run("Command_LocaleCode", "en").accepted);
-  for (const char* bad :
-       {"ConnectionErrorInfoFileOffice_C750.txt\nQueueLocale_Office_C750.txt",
-        "ConnectionErrorInfoFileOther.txt", "../ConnectionErrorInfoFileOffice_C750.txt"}) {
-    SCOPED_TRACE(bad);
-    EXPECT_FALSE(Run("Command_DeleteUpdateFiles", bad).accepted);
-    EXPECT_TRUE(std::filesystem::exists(file));
-  }
+  ASSERT_TRUE(Run("Command_PSTempFileName", "Tavro.tempOther", "bob").accepted);
+  ASSERT_TRUE(Run("Command_WritePSTemp", "bob's ticket", "bob").accepted);
+  const auto before = root.Snapshot();
+  EXPECT_FALSE(
+      Run("Command_DeleteUpdateFiles",
+          "ConnectionErrorInfoFileOffice_C750.txt\n../ConnectionErrorInfoFileOffice_C750.txt")
+          .accepted);
+  EXPECT_EQ(root.Snapshot(), before);
+  EXPECT_TRUE(Run("Command_DeleteUpdateFiles",
+                  "QueueLocale_Office_C750.txt::DELIMIT::Tavro.tempOther::DELIMIT::"
+                  "ConnectionErrorInfoFileOther.txt")
+                  .accepted);
+  EXPECT_EQ(root.Snapshot(), before);
   ASSERT_TRUE(
       Run("Command_DeleteUpdateFiles", "/Library/Caches/QZV/ConnectionErrorInfoFileOffice_C750.txt")
           .accepted);
