@@ -1,0 +1,7 @@
+#include "queue/ticket/TicketOption.h"
+
+#include "foundation/PDEIdentity.h"
+
+std::string TicketOptionName() {
+  return std::string(kPDEPostScriptDataKeyPrefix) + kPDEBundleIdentifier;
+}
