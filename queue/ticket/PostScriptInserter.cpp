@@ -9,7 +9,7 @@
 enum class PostScriptInserter::Kind {
   Other,
   Blank,
-  Comment,  // a header-style comment: "%!..." or "%%..." that opens or closes nothing
+  Comment,  // a comment line that opens or closes nothing
   EndComments,
   BeginDefaults,
   BeginProlog,
@@ -82,9 +82,8 @@ Kind Classify(std::string_view text) {
     default:
       return IsBlank(text) ? Kind::Blank : Kind::Other;
   }
-  if (text.size() < 2) return Kind::Other;
-  if (text[1] == '!') return Kind::Comment;
-  if (text[1] != '%') return Kind::Other;
+  // Single-'%' lines are comments too: pstops writes one into the header.
+  if (text.size() < 2 || text[1] != '%') return Kind::Comment;
   if (text.starts_with("%%Begin")) {
     if (IsComment(text, "%%BeginFeature")) return Kind::BeginFeature;
     if (IsComment(text, "%%BeginSetup")) return Kind::BeginSetup;
@@ -232,7 +231,7 @@ void PostScriptInserter::Layout(Kind kind, std::string_view raw) {
         Out(raw);
         InsertSetup();
         return;
-      } else if (kind != Kind::Blank) {
+      } else if (kind != Kind::Blank && kind != Kind::Comment) {
         MakeSetup();
       }
       break;
@@ -254,7 +253,7 @@ void PostScriptInserter::Layout(Kind kind, std::string_view raw) {
         InsertSetup();
         return;
       }
-      if (kind != Kind::Blank) MakeSetup();
+      if (kind != Kind::Blank && kind != Kind::Comment) MakeSetup();
       break;
     default:
       break;
@@ -352,9 +351,7 @@ void PostScriptInserter::OnLine(std::string_view raw, bool isLong) {
   }
   // Only the head of a long line is seen: it is a comment or data, never a
   // marker that something is placed after.
-  Kind kind = isLong
-                  ? (text.starts_with("%%") || text.starts_with("%!") ? Kind::Comment : Kind::Other)
-                  : Classify(text);
+  Kind kind = isLong ? (text.starts_with('%') ? Kind::Comment : Kind::Other) : Classify(text);
   switch (phase_) {
     case Phase::Start:
       if (text.starts_with("%!")) {

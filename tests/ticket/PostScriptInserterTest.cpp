@@ -83,6 +83,12 @@ std::vector<Case> Cases() {
        "%!PS-Adobe-3.0\n" + kHeader + "%%EndComments\n" + kMadeSetup + "/a 1 def\nshowpage\n"},
       {"HeaderWithoutEndComments", "%!PS\n%%Title: t\n%%BeginProlog\n%%EndProlog\nshowpage\n",
        "%!PS\n%%Title: t\n" + kHeader + "%%BeginProlog\n%%EndProlog\n" + kMadeSetup + "showpage\n"},
+      {"SinglePercentCommentsStayInTheirSection",
+       "%!PS-Adobe-3.0\n%%Title: t\n%RBINumCopies: 1\n%%Pages: (atend)\n%%EndComments\n% note\n"
+       "%%BeginProlog\n%%EndProlog\n% note\n%%BeginSetup\n%%EndSetup\n",
+       "%!PS-Adobe-3.0\n%%Title: t\n%RBINumCopies: 1\n%%Pages: (atend)\n" + kHeader +
+           "%%EndComments\n% note\n%%BeginProlog\n%%EndProlog\n% note\n%%BeginSetup\n" + kSetup +
+           "%%EndSetup\n"},
       {"HeaderEndedByCode", "%!PS\n%%Title: t\n/a 1 def\n",
        "%!PS\n%%Title: t\n" + kHeader + kMadeSetup + "/a 1 def\n"},
       {"JobEndsInHeaderWithoutLineEnd", "%!PS-Adobe-3.0",
