@@ -10,11 +10,8 @@
 // names with dots to filters unchanged, so no mapping is needed.
 std::string TicketOptionName();
 
-// The cache folder below the configurable root, and the root used when the
-// environment names none.
+// The cache folder below the configurable root (TavroRoot()).
 inline constexpr std::string_view kTicketCacheFolder = "Library/Caches/QZV";
-inline constexpr const char* kTicketDefaultRoot = "/var/lib/tavro";
-inline constexpr const char* kTicketRootEnv = "TAVRO_ROOT";
 // Every ticket file name starts with this; other cache files are never read
 // as tickets.
 inline constexpr std::string_view kTicketFilePrefix = "Tavro.temp";

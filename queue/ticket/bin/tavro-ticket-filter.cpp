@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/SystemSettings.h"
 #include "queue/ticket/TicketFilter.h"
 #include "queue/ticket/TicketOption.h"
 
@@ -43,8 +44,7 @@ int main(int argc, char** argv) {
   if (const char* value = cupsGetOption(TicketOptionName().c_str(), count, options))
     job.ticketName = value;
   cupsFreeOptions(count, options);
-  const char* root = std::getenv(kTicketRootEnv);
-  job.root = root && *root ? root : kTicketDefaultRoot;
+  job.root = TavroRoot();
 
   FdSink out(STDOUT_FILENO);
   TicketFilterResult result = RunTicketFilter(job, in, out, log);
