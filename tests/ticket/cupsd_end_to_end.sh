@@ -72,7 +72,7 @@ LogLevel debug
 CONF
 # The sample PPD as shipped, with the filter at its test location.
 sed "s|0 tavro-ticket-filter\"|0 $dir/bin/tavro-ticket-filter\"|" "$ppd" >"$dir/queue.ppd"
-grep -q "cupsFilter2: .*$dir/bin/tavro-ticket-filter" "$dir/queue.ppd" || fail "the sample PPD names no ticket filter"
+grep -q "cupsFilter: \"application/vnd.cups-postscript 0 $dir/bin/tavro-ticket-filter" "$dir/queue.ppd" || fail "the sample PPD names no ticket filter"
 
 /usr/sbin/cupsd -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf" &
 pid=$!
