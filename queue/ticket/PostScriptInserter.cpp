@@ -48,6 +48,31 @@ const char* FindLineEnd(const char* p, const char* end) {
   return nullptr;
 }
 
+// The first line start in (p, end) whose line opens with '%' or '[': in the
+// body only such lines can be feature blocks or embedded documents.
+const char* FindMarkedLineStart(const char* p, const char* end) {
+  const char* s = p + 1;
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i percent = _mm_set1_epi8('%');
+  const __m128i bracket = _mm_set1_epi8('[');
+  while (end - s >= 16) {
+    __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s - 1));
+    __m128i at = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    __m128i lineEnd = _mm_or_si128(_mm_cmpeq_epi8(before, lf), _mm_cmpeq_epi8(before, cr));
+    __m128i marked = _mm_or_si128(_mm_cmpeq_epi8(at, percent), _mm_cmpeq_epi8(at, bracket));
+    int mask = _mm_movemask_epi8(_mm_and_si128(lineEnd, marked));
+    if (mask != 0) return s + __builtin_ctz(static_cast<unsigned>(mask));
+    s += 16;
+  }
+#endif
+  for (; s < end; ++s) {
+    if ((s[-1] == '\n' || s[-1] == '\r') && (*s == '%' || *s == '[')) return s;
+  }
+  return nullptr;
+}
+
 std::string_view StripLineEnd(std::string_view raw) {
   while (!raw.empty() && (raw.back() == '\n' || raw.back() == '\r')) raw.remove_suffix(1);
   return raw;
@@ -410,6 +435,21 @@ bool PostScriptInserter::Feed(std::string_view chunk) {
     if (phase_ == Phase::Verbatim && !longLine_ && carry_.empty()) {
       Out(std::string_view(p, end - p));
       break;
+    }
+    if (phase_ == Phase::Body && !longLine_ && carry_.empty() && held_.empty() &&
+        removal_ == Removal::None && *p != '%' && *p != '[') {
+      // Lines that open with anything else pass in one run, up to the next
+      // line that might matter.
+      const char* next = FindMarkedLineStart(p, end);
+      if (!next) {
+        Out(std::string_view(p, end - p));
+        // Mid-line at the chunk's end: the rest of that line passes too.
+        longLine_ = end[-1] != '\n' && end[-1] != '\r';
+        break;
+      }
+      Out(std::string_view(p, next - p));
+      p = next;
+      continue;
     }
     const char* q = FindLineEnd(p, end);
     if (longLine_) {

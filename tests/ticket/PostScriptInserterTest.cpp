@@ -99,6 +99,11 @@ std::vector<Case> Cases() {
        "/a 1 def\n[{\n%%BeginFeature: *Duplex None\n%%EndFeature\n} stopped "
        "cleartomark\nshowpage\n"},
       {"EmptyJob", "", ""},
+      {"BodyBlockAmongCodeLinesRemoved",
+       "%!PS\n%%EndComments\n%%BeginSetup\n%%EndSetup\ngsave\r\n0 0 moveto x[{\n" + kDuplexBlock +
+           "grestore\n%%BeginFeature: *Duplex y\n%%EndFeature\nshowpage",
+       "%!PS\n" + kHeader + "%%EndComments\n%%BeginSetup\n" + kSetup +
+           "%%EndSetup\ngsave\r\n0 0 moveto x[{\ngrestore\nshowpage"},
       {"BlockWithoutWrapperRemoved",
        "%!PS\n%%EndComments\n%%BeginSetup\n%%BeginFeature: *Duplex None\ncode\n%%EndFeature\n"
        "%%EndSetup\n",
