@@ -27,14 +27,14 @@ bool FdSink::WriteAll(const char* data, size_t size) {
 
 bool FdSink::Write(std::string_view bytes) {
   if (failed_) return false;
+  // Large pieces go straight out instead of through the buffer.
+  if (bytes.size() >= buffer_.size() / 2) return Flush() && WriteAll(bytes.data(), bytes.size());
   if (used_ + bytes.size() <= buffer_.size()) {
     std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
     used_ += bytes.size();
     return true;
   }
   if (!Flush()) return false;
-  // Large pieces go straight out instead of through the buffer.
-  if (bytes.size() >= buffer_.size() / 2) return WriteAll(bytes.data(), bytes.size());
   std::memcpy(buffer_.data(), bytes.data(), bytes.size());
   used_ = bytes.size();
   return true;
