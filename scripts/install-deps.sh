@@ -16,7 +16,8 @@ PACKAGES=(
 PACKAGES+=(cups-daemon cups-client cups-core-drivers)
 # Property-list tests read our output back with another reader (plistlib).
 PACKAGES+=(python3)
-# Renders the ticket filter's output in its end-to-end test.
+# Renders the ticket filter's output in its end-to-end test, and the
+# watermark resources in theirs (skipped without it).
 PACKAGES+=(ghostscript)
 # Real PPDs nobody here wrote, for tools/robustness.sh and bench/run.sh; xz
 # is what their self-extracting archives call.
