@@ -169,7 +169,9 @@ int TwoWayData::isPrinterBusyWithPrinting() {
     const PlistValue* message = info.Find("printer-state-message");
     if (message == nullptr || message->GetString().empty()) {
       WaitClock& clock = CurrentWaitClock();
-      for (int poll = 0; poll < kBusyPolls; ++poll) {
+      // 18 seconds in all, however slowly the printing system answers.
+      const double deadline = clock.NowSeconds() + kBusyPolls * kBusyPollMs / 1000.0;
+      for (int poll = 0; poll < kBusyPolls && clock.NowSeconds() < deadline; ++poll) {
         clock.SleepMs(kBusyPollMs);
         if (PMPrinterGetState(printer_.get(), &state) != noErr) break;
         if (state == kPMPrinterIdle) return 0;
