@@ -1,5 +1,6 @@
 #include "panel/QZVWatermark.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -89,7 +90,7 @@ QZVWatermark::QZVWatermark(const char* description) {
   fontSize_ = NumberField(fields[12], -kMost, kMost);
 
   if (fields[13].size() < kWatermarkFontNameSize) {
-    std::memcpy(fontName_.data(), fields[13].data(), fields[13].size());
+    std::copy_n(fields[13].data(), fields[13].size(), fontName_.data());
   } else {
     // A cut name would name another font: left empty, so no resource uses it.
     problems_ |= kWatermarkFieldCut | kWatermarkBadFontName;
@@ -100,7 +101,7 @@ QZVWatermark::QZVWatermark(const char* description) {
 
   const size_t textKept = Utf8Prefix(rest, kWatermarkTextSize - 1);
   if (textKept < rest.size()) problems_ |= kWatermarkFieldCut;
-  std::memcpy(text_.data(), rest.data(), textKept);
+  std::copy_n(rest.data(), textKept, text_.data());
 }
 
 int32_t QZVWatermark::NumberField(std::string_view field, int32_t minimum, int32_t maximum) {
