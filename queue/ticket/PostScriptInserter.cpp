@@ -370,7 +370,8 @@ void PostScriptInserter::Structured(std::string_view raw, Kind kind, std::string
 
 void PostScriptInserter::OnLine(std::string_view raw, bool isLong) {
   std::string_view text = StripLineEnd(raw);
-  if (!eolKnown_ && text.size() != raw.size()) {
+  // Only a line seen whole sets the style: a long line's end may not be in view.
+  if (!eolKnown_ && !isLong && text.size() != raw.size()) {
     eol_.assign(raw.substr(text.size()));
     eolKnown_ = true;
   }

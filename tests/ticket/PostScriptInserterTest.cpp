@@ -145,6 +145,19 @@ std::vector<Case> Cases() {
   };
 }
 
+// Found by fuzzing: a first line too long to be a comment left the line-end
+// style to depend on where the pieces were cut.
+TEST(PlacementLineEnds, LongFirstLineDoesNotSetTheStyle) {
+  TicketPlan plan;
+  plan.setup = {"FEATURE"};
+  std::string job = "%!" + std::string(2000, 'x') + "\n%%EndComments\r/a 1 def\r";
+  std::string expected = "%!" + std::string(2000, 'x') +
+                         "\n%%EndComments\r%%BeginSetup\rFEATURE\r" + "%%EndSetup\r/a 1 def\r";
+  for (size_t piece : {size_t{1}, size_t{4}, size_t{1000}, size_t{4096}}) {
+    EXPECT_EQ(Filter(plan, job, piece), expected) << "pieces of " << piece;
+  }
+}
+
 class Placement : public ::testing::TestWithParam<Case> {};
 
 TEST_P(Placement, ExactOutputInPiecesOfAnySize) {
