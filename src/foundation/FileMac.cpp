@@ -32,6 +32,10 @@ int16_t ErrnoToStatus(int err) {
 
 FileMac::FileMac(std::filesystem::path path) : path_(std::move(path)) {}
 
+FileMac::FileMac(int16_t /*volume*/, int32_t /*folderId*/, const char* /*name*/, const FSRef* ref) {
+  if (ref) path_ = ref->path;
+}
+
 FileMac::~FileMac() {
   closeDataFork();
 }
@@ -40,6 +44,24 @@ int16_t FileMac::getFileInfo() {
   if (!valid()) return SetError(kFileParamErr);
   struct stat st;
   if (::stat(path_.c_str(), &st) != 0) return SetError(ErrnoToStatus(errno));
+  return SetError(kFileNoErr);
+}
+
+int16_t FileMac::getFileInfo(FSRef* ref) {
+  if (ref == nullptr) return SetError(kFileParamErr);
+  if (getFileInfo() != kFileNoErr) return getError();
+  ref->path = path_;
+  return kFileNoErr;
+}
+
+int16_t FileMac::getFileInfo(short* volume, long* folderId, char* name) {
+  if (getFileInfo() != kFileNoErr) return getError();
+  struct stat folder;
+  std::filesystem::path parent = path_.has_parent_path() ? path_.parent_path() : ".";
+  if (::stat(parent.c_str(), &folder) != 0) return SetError(ErrnoToStatus(errno));
+  if (volume) *volume = static_cast<short>(folder.st_dev & 0x7FFF);
+  if (folderId) *folderId = static_cast<long>(folder.st_ino & 0x7FFFFFFF);
+  if (name) return getFileName(name);
   return SetError(kFileNoErr);
 }
 

@@ -22,10 +22,19 @@ constexpr char kFileReadPermission = 1;
 constexpr char kFileWritePermission = 2;
 constexpr char kFileReadWritePermission = 3;
 
+// A file reference: on this platform the file's path.
+struct FSRef {
+  std::filesystem::path path;
+};
+
 class FileMac {
  public:
   FileMac() = default;
   explicit FileMac(std::filesystem::path path);
+  explicit FileMac(const FSRef& ref) : FileMac(ref.path) {}
+  // A volume and folder id name no path here: only the reference (when
+  // given) makes the object; without one it stays empty (not valid).
+  FileMac(int16_t volume, int32_t folderId, const char* name, const FSRef* ref);
   virtual ~FileMac();
   FileMac(const FileMac&) = delete;
   FileMac& operator=(const FileMac&) = delete;
@@ -34,6 +43,12 @@ class FileMac {
   int16_t getError() const { return error_; }
   const std::filesystem::path& path() const { return path_; }
 
+  // The file's reference; the file must exist.
+  virtual int16_t getFileInfo(FSRef* ref);
+  // The volume (the folder's device number) and folder id (the folder's
+  // inode number), cut to the classic widths, and the file name (at most 255
+  // bytes, NUL-terminated); each pointer may be null.
+  virtual int16_t getFileInfo(short* volume, long* folderId, char* name);
   // Checks that the file exists; the result is also the last error.
   virtual int16_t getFileInfo();
   // The file name (last path component), NUL-terminated, at most 255 bytes.
