@@ -69,7 +69,7 @@ TEST_F(PropertyListFileTest, SaveSendsThePrefsCommandAndWaits) {
   PropertyListFile prefs(kPrefsName, true, 0);
   ASSERT_TRUE(prefs.Save(SampleList()));
   ASSERT_EQ(env.queue.sent.size(), 1u);
-  const std::string& command = env.queue.sent[0].command;
+  const std::string command = env.queue.sent[0].command;
   ASSERT_TRUE(command.starts_with("Command_QZVPrefs"));
   std::string uuid = command.substr(16);
   EXPECT_EQ(uuid.size(), 36u) << command;
