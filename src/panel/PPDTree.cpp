@@ -1,5 +1,6 @@
 #include "panel/PPDTree.h"
 
+#include <algorithm>
 #include <cstring>
 
 bool ShortcutEntry::SetKeyword(const char* text) {
@@ -22,4 +23,26 @@ bool PPDTree::AddShortcut(const CFString& name, const char* keyword) {
 void PPDTree::ClearShortcuts() {
   for (auto& entry : shortcuts) entry.reset();
   shortcutCount = 0;
+}
+
+bool PPDTree::AddGroup(const CFString& name, const char* keyword) {
+  if (groupCount < 0 || groupCount >= kMaxTreeGroups) return false;
+  auto entry = std::make_unique<TreeGroupEntry>();
+  entry->name = name;
+  const size_t length = keyword ? std::strlen(keyword) : 0;
+  const size_t kept = std::min(length, kShortcutKeywordSize - 1);
+  if (kept) std::memcpy(entry->keyword, keyword, kept);
+  entry->keyword[kept] = 0;
+  groups[static_cast<size_t>(groupCount++)] = std::move(entry);
+  return true;
+}
+
+void PPDTree::ClearGroups() {
+  for (auto& entry : groups) entry.reset();
+  groupCount = 0;
+}
+
+void PPDTree::Clear() {
+  ClearGroups();
+  ClearShortcuts();
 }

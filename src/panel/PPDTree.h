@@ -36,4 +36,9 @@ struct PPDTree {
   // Appends a shortcut; false when the table is full.
   bool AddShortcut(const CFString& name, const char* keyword);
   void ClearShortcuts();
+  // Appends a group with its count at 0; false when the table is full.
+  bool AddGroup(const CFString& name, const char* keyword);
+  void ClearGroups();
+  // Both tables emptied.
+  void Clear();
 };
