@@ -1,5 +1,7 @@
 #include "PrintArguments.h"
 
+#include <cstdlib>
+
 namespace {
 
 bool Fail(std::string* error, std::string text) {
@@ -38,6 +40,14 @@ bool ParsePrintArguments(const std::vector<std::string>& args, PrintArguments* o
         return Fail(error, "-o " + *v + ": a choice is KEY=VALUE");
       }
       parsed.choices.emplace_back(key, v->substr(eq + 1));
+    } else if (arg == "--watermark") {
+      const std::string* v = value("index");
+      char* end = nullptr;
+      long index = v ? std::strtol(v->c_str(), &end, 10) : -1;
+      if (!v || v->empty() || *end != '\0' || index < 0 || index > 98) {
+        return Fail(error, "--watermark needs the number of a watermark (0-98)");
+      }
+      parsed.watermark = static_cast<int>(index);
     } else if (arg == "--show") {
       parsed.show = true;
     } else if (arg == "--ticket") {
@@ -70,12 +80,15 @@ bool ParsePrintArguments(const std::vector<std::string>& args, PrintArguments* o
 }
 
 const char* PrintUsage() {
-  return "usage: tavro-print -P QUEUE [-o KEY=VALUE]... [--show] [--ticket FILE] FILE.ps\n"
+  return "usage: tavro-print -P QUEUE [-o KEY=VALUE]... [--watermark N] [--show]\n"
+         "                   [--ticket FILE] FILE.ps\n"
          "\n"
          "  -P QUEUE        the print queue (a CUPS queue with TAVRO_PRINTING_SYSTEM=cups,\n"
          "                  else a local queue folder under $TAVRO_ROOT/queues)\n"
          "  -o KEY=VALUE    a choice as the user makes it in the panel (KEY is the PPD\n"
          "                  keyword, with or without '*'); applied in the given order\n"
+         "  --watermark N   print the queue's watermark number N (0 is the first; the\n"
+         "                  panel's defaults when the queue stores none) on every page\n"
          "  --show          list the Quick Access features and their values; no printing\n"
          "  --ticket FILE   write the job ticket as text to FILE ('-': standard output);\n"
          "                  no printing\n"

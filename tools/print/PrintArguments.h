@@ -1,5 +1,5 @@
 // The command line of tavro-print:
-//   tavro-print -P QUEUE [-o KEY=VALUE]... [--show] [--ticket FILE] FILE.ps
+//   tavro-print -P QUEUE [-o KEY=VALUE]... [--watermark N] [--show] [--ticket FILE] FILE.ps
 #pragma once
 
 #include <string>
@@ -10,6 +10,7 @@ struct PrintArguments {
   std::string queue;
   // The user's choices in their order: feature keyword (no leading '*') and value.
   std::vector<std::pair<std::string, std::string>> choices;
+  int watermark = -1;      // index into the queue's watermark list; -1 none
   bool show = false;       // list the Quick Access features and values
   std::string ticketFile;  // write the ticket as text here ("-": standard output)
   std::string document;    // the PostScript file; optional with --show or --ticket

@@ -20,6 +20,10 @@
 
 namespace {
 
+// Where the panel keeps its watermark selection in the print settings.
+constexpr const char* kSelectedWatermarkKey = ".SelectedWatermarkKey";
+constexpr const char* kWatermarkFirstPageKey = "WatermarkFirstPageInfo";
+
 const char* kTicketCommands[] = {"Command_PSTempFileName", "Command_WritePSTemp"};
 
 // The panel the entry point made, released (its dealloc) however the run ends.
@@ -206,6 +210,11 @@ PrintExit RunPrint(const PrintArguments& args, std::ostream& out, std::ostream& 
                                     std::filesystem::path(args.document).filename().string());
   }
   PMSetCopies(host.PrintSettings(), 1, false);
+  if (args.watermark >= 0) {
+    // The panel restores its watermark selection from these settings.
+    host.PrintSettings()->SetInteger(kSelectedWatermarkKey, args.watermark);
+    host.PrintSettings()->SetInteger(kWatermarkFirstPageKey, 0);
+  }
 
   TavroPDEPanel* panels[4] = {};
   int count = library.Entry()(TAVRO_PDE_PANEL_TYPE, &host, panels, 4);
@@ -238,6 +247,14 @@ PrintExit RunPrint(const PrintArguments& args, std::ostream& out, std::ostream& 
     log << "tavro-print: " << keyword << "=" << value << std::endl;
   }
   panel->SaveValues();
+  if (args.watermark >= 0 &&
+      host.PrintSettings()->GetInteger(kSelectedWatermarkKey).value_or(-1) != args.watermark) {
+    panel->ShouldHide();
+    panel->PrintWindowWillClose();
+    return fail(kPrintChoiceRefused, "watermark " + std::to_string(args.watermark) +
+                                         " refused (the queue has no watermark of that number)");
+  }
+  if (args.watermark >= 0) log << "tavro-print: watermark " << args.watermark << std::endl;
 
   if (args.show) {
     for (const TavroPDEFeature& f : panel->QuickAccessFeatures()) {
