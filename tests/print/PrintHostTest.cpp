@@ -66,7 +66,7 @@ TEST_F(PrintHostTest, PrintsWithTheTicketInThePanelsOrder) {
   ASSERT_EQ(0, run.exitCode) << run.err;
   EXPECT_EQ(
       "create\nrestore\nshow\nchoose Duplex=DuplexNoTumble\nchoose MediaType=Heavy\n"
-      "save\nprint\nclose\nrelease\n",
+      "hide\nsave\nprint\nclose\nrelease\n",
       ReadWhole(Trace()));
   const std::string job = ReadWhole(Device());
   const size_t note = job.find("%%QZJobNote: fake note");
@@ -88,7 +88,7 @@ TEST_F(PrintHostTest, ShowAndTicketLookWithoutPrinting) {
   EXPECT_NE(std::string::npos, run.out.find("Duplex (Duplex): DuplexTumble")) << run.out;
   EXPECT_NE(std::string::npos, run.out.find("-9 7 *Duplex")) << run.out;
   EXPECT_EQ(
-      "create\nrestore\nshow\nchoose Duplex=DuplexTumble\nsave\ndescribe\nhide\nclose\n"
+      "create\nrestore\nshow\nchoose Duplex=DuplexTumble\nhide\nsave\ndescribe\nclose\n"
       "release\n",
       ReadWhole(Trace()));
   ExpectNothingSent("--show");

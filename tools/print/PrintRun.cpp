@@ -232,7 +232,7 @@ PrintExit RunPrint(const PrintArguments& args, std::ostream& out, std::ostream& 
   log << "tavro-print: queue " << args.queue << ": " << panel->PanelName() << " (" << library.Path()
       << ")" << std::endl;
 
-  // As a print dialog: restore, show, the user's choices, save.
+  // As a print dialog: restore, show, the user's choices, hide, save.
   panel->RestoreValues();
   panel->WillShow();
   for (const auto& [keyword, value] : args.choices) {
@@ -246,10 +246,11 @@ PrintExit RunPrint(const PrintArguments& args, std::ostream& out, std::ostream& 
     }
     log << "tavro-print: " << keyword << "=" << value << std::endl;
   }
+  // The dialog hides the panel, then saves its values.
+  panel->ShouldHide();
   panel->SaveValues();
   if (args.watermark >= 0 &&
       host.PrintSettings()->GetInteger(kSelectedWatermarkKey).value_or(-1) != args.watermark) {
-    panel->ShouldHide();
     panel->PrintWindowWillClose();
     return fail(kPrintChoiceRefused, "watermark " + std::to_string(args.watermark) +
                                          " refused (the queue has no watermark of that number)");
@@ -282,7 +283,6 @@ PrintExit RunPrint(const PrintArguments& args, std::ostream& out, std::ostream& 
     }
   }
   if (!args.Prints()) {
-    panel->ShouldHide();
     panel->PrintWindowWillClose();
     return exit;
   }
