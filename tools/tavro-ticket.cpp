@@ -88,6 +88,10 @@ bool DescribePlacement(const std::vector<TicketEntry>& entries, const std::strin
       allPlaced = allPlaced && left == 0;
       continue;
     }
+    if (entry.bytes.empty()) {
+      out << "empty: nothing to place\n";
+      continue;
+    }
     if (entry.site == 900) first = "%%QZVMailboxPath: " + first;
     const bool header =
         entry.site == 30 || entry.site == 501 || entry.site == 504 || entry.site == 900;

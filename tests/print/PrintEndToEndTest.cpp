@@ -223,18 +223,32 @@ TEST_F(PrintEndToEndTest, RefusedPrintsLeaveNoJobOnTheScheduler) {
   EXPECT_EQ("taken", ReadWhole(taken));
 }
 
+// The real panel library: the build's, or the one in $TAVRO_TEST_PANEL_DIR.
+std::string RealPanelDir() {
+  if (const char* dir = std::getenv("TAVRO_TEST_PANEL_DIR"); dir && *dir) return dir;
 #ifdef TAVRO_PANEL_LIBRARY_DIR
+  return TAVRO_PANEL_LIBRARY_DIR;
+#else
+  return {};
+#endif
+}
+
 TEST_F(PrintEndToEndTest, PanelFeaturesReachTheDevice) {
+  const std::string panelDir = RealPanelDir();
+  if (panelDir.empty()) GTEST_SKIP() << "the panel library is not built";
   Printed p;
   ASSERT_NO_FATAL_FAILURE(
-      Print(TAVRO_PANEL_LIBRARY_DIR,
+      Print(panelDir,
             {"Duplex=DuplexNoTumble", "Notes2=Deliver to room 4", "QZUserAuthPwd=Secret4711"}, &p));
   EXPECT_FALSE(p.plan.header.empty() && p.plan.setup.empty()) << p.log;
   ExpectTicketInPlace(p);
   EXPECT_NE(std::string::npos, p.job.find("Deliver to room 4")) << p.job;
-  EXPECT_EQ(std::string::npos, p.job.find("Secret4711")) << "a protected value in clear";
+  // In clear means as text or as the hex string PostScript reads as text.
+  size_t clear = p.job.find("Secret4711");
+  if (clear == std::string::npos) clear = p.job.find("53656372657434373131");
+  EXPECT_EQ(std::string::npos, clear)
+      << "a protected value in clear: " << p.job.substr(clear < 200 ? 0 : clear - 200, 260);
   ExpectGhostscriptRenders(p.job, cupsd_.Dir());
 }
-#endif
 
 }  // namespace
