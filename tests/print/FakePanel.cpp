@@ -3,7 +3,8 @@
 // PPD with a controller version line, sends a two-fragment ticket when it
 // prints (Duplex's standard code suppressed, a job note in the header), and
 // writes every call it gets, one per line, to $TAVRO_FAKE_PANEL_TRACE.
-// $TAVRO_FAKE_PANEL_CANCEL makes it cancel the print.
+// $TAVRO_FAKE_PANEL_CANCEL makes it cancel the print,
+// $TAVRO_FAKE_PANEL_NO_COMMANDS name a ticket without sending it.
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -83,6 +84,11 @@ class FakePanel : public TavroPDEPanel {
         "</data>\n"
         "</array>\n</plist>\n";
     PMPrinter* printer = host_->Printer();
+    if (std::getenv("TAVRO_FAKE_PANEL_NO_COMMANDS")) {
+      // Names a ticket that never went to the queue.
+      host_->PrintSettings()->SetString(TicketOptionName(), name);
+      return true;
+    }
     if (!printer || printer->SendCommand(name, "Command_PSTempFileName", nullptr) != noErr ||
         printer->SendCommand(xml, "Command_WritePSTemp", nullptr) != noErr) {
       return false;

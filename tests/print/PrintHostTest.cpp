@@ -42,7 +42,8 @@ class PrintHostTest : public ::testing::Test {
         {"TAVRO_PANEL_DIR", TAVRO_FAKE_PANEL_DIR},
         {"TAVRO_FAKE_PANEL_TRACE", Trace()},
         {"TAVRO_PRINTING_SYSTEM", ""},
-        {"TAVRO_FAKE_PANEL_CANCEL", ""}};
+        {"TAVRO_FAKE_PANEL_CANCEL", ""},
+        {"TAVRO_FAKE_PANEL_NO_COMMANDS", ""}};
     all.insert(all.end(), env.begin(), env.end());
     return RunTavroPrint(args, all, dir_.Path());
   }
@@ -158,6 +159,12 @@ TEST_F(PrintHostTest, EveryFailureHasItsMessageAndCodeAndSendsNothing) {
        {{"TAVRO_FAKE_PANEL_CANCEL", "1"}},
        8,
        "the panel cancelled the print; nothing was submitted",
+       ""},
+      {"ticket never sent",
+       {"-P", "C750", "DOC"},
+       {{"TAVRO_FAKE_PANEL_NO_COMMANDS", "1"}},
+       8,
+       "the queue has no usable ticket",
        ""},
       {"queue refuses the ticket",
        {"-P", "C750", "DOC"},

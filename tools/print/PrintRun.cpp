@@ -16,6 +16,8 @@
 #include "platform/LocalQueues.h"
 #include "platform/PMPaper.h"
 #include "platform/PrintingSystem.h"
+#include "platform/SystemSettings.h"
+#include "queue/ticket/TicketFile.h"
 #include "queue/ticket/TicketOption.h"
 
 namespace {
@@ -303,6 +305,16 @@ PrintExit RunPrint(const PrintArguments& args, std::ostream& out, std::ostream& 
   if (!ticket || ticket->empty()) {
     panel->PrintWindowWillClose();
     return fail(kPrintSubmitFailed, "the panel named no ticket; the document was not submitted");
+  }
+
+  if (printer->Backend() == PMBackend::Local) {
+    // A local queue's cache folder is ours to look at: the ticket must be there.
+    std::string xml, why;
+    if (!ReadTicketFile(*ticket, TavroRoot(), xml, why)) {
+      panel->PrintWindowWillClose();
+      return fail(kPrintSubmitFailed, "the queue has no usable ticket " + *ticket + " (" + why +
+                                          "); the document was not submitted");
+    }
   }
 
   PMDocumentJob job;
