@@ -22,9 +22,21 @@ RunLoopClock& RealClock() {
 
 RunLoop::RunLoop(Clock* clock) : clock_(clock != nullptr ? clock : &RealClock()) {}
 
+namespace {
+
+RunLoop* gMain = nullptr;
+
+}  // namespace
+
 RunLoop& RunLoop::Main() {
-  static RunLoop loop;
-  return loop;
+  static RunLoop realTime;
+  return gMain != nullptr ? *gMain : realTime;
+}
+
+RunLoop* RunLoop::SetMain(RunLoop* loop) {
+  RunLoop* previous = gMain;
+  gMain = loop;
+  return previous;
 }
 
 RunLoop::TimerId RunLoop::Install(Duration interval, Callback callback) {

@@ -38,6 +38,17 @@ class ManualRunLoopClock : public RunLoopClock {
   TimePoint now_{};
 };
 
+class RunLoop;
+
+// A timer as a plain callback sees it: its loop and its number there. Valid
+// for the duration of the callback.
+class MainLoopTimer {
+ public:
+  RunLoop* loop = nullptr;
+  uint64_t id = 0;
+};
+using MainLoopTimerProc = void (*)(MainLoopTimer* timer, void* userData);
+
 // Not thread-safe: every call comes from the loop's own thread. Callbacks may
 // install and remove timers, including their own again.
 class RunLoop {
@@ -53,8 +64,12 @@ class RunLoop {
   RunLoop(const RunLoop&) = delete;
   RunLoop& operator=(const RunLoop&) = delete;
 
-  // The loop of the dialog's thread.
+  // The loop of the dialog's thread: the one installed with SetMain, else a
+  // loop in real time.
   static RunLoop& Main();
+  // Installs the main loop (null: the real-time one again); answers the
+  // previous one, null for the real-time one.
+  static RunLoop* SetMain(RunLoop* loop);
 
   // A one-shot timer that fires once, `interval` from now (a negative
   // interval counts as 0), and is gone before its callback runs. Timers due at
@@ -64,6 +79,16 @@ class RunLoop {
   template <class Rep, class Period>
   TimerId Install(std::chrono::duration<Rep, Period> interval, Callback callback) {
     return Install(std::chrono::duration_cast<Duration>(interval), std::move(callback));
+  }
+  // The same for a plain callback with its user data.
+  template <class Rep, class Period>
+  TimerId Install(std::chrono::duration<Rep, Period> interval, MainLoopTimerProc proc,
+                  void* userData) {
+    if (proc == nullptr) return 0;
+    return Install(interval, [this, proc, userData](TimerId id) {
+      MainLoopTimer timer{this, id};
+      proc(&timer, userData);
+    });
   }
   // False when the timer has fired already or never existed.
   bool Remove(TimerId id);
@@ -103,4 +128,16 @@ class RunLoop {
   std::set<Key> queue_;
   std::map<TimerId, Timer> timers_;
   std::function<void()> wakeup_;
+};
+
+// Installs a main loop for a scope and puts the previous one back.
+class ScopedMainRunLoop {
+ public:
+  explicit ScopedMainRunLoop(RunLoop& loop) : saved_(RunLoop::SetMain(&loop)) {}
+  ~ScopedMainRunLoop() { RunLoop::SetMain(saved_); }
+  ScopedMainRunLoop(const ScopedMainRunLoop&) = delete;
+  ScopedMainRunLoop& operator=(const ScopedMainRunLoop&) = delete;
+
+ private:
+  RunLoop* saved_;
 };

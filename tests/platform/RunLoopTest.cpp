@@ -130,6 +130,38 @@ TEST_F(RunLoopTest, TheWakeupHandlerHearsOfEarlierDeadlinesOnly) {
   EXPECT_EQ(loop_.NextDeadline(), clock_.Now() + 20ms);
 }
 
+TEST_F(RunLoopTest, APlainCallbackGetsItsTimerAndUserData) {
+  struct Seen {
+    RunLoop* loop = nullptr;
+    uint64_t id = 0;
+    int calls = 0;
+  } seen;
+  RunLoop::TimerId id = loop_.Install(
+      10ms,
+      [](MainLoopTimer* timer, void* data) {
+        auto* s = static_cast<Seen*>(data);
+        s->loop = timer->loop;
+        s->id = timer->id;
+        ++s->calls;
+      },
+      &seen);
+  EXPECT_NE(id, 0u);
+  EXPECT_EQ(loop_.Install(10ms, MainLoopTimerProc(nullptr), &seen), 0u);
+  EXPECT_TRUE(loop_.RunOnce(1s));
+  EXPECT_EQ(seen.loop, &loop_);
+  EXPECT_EQ(seen.id, id);
+  EXPECT_EQ(seen.calls, 1);
+}
+
+TEST_F(RunLoopTest, AnInstalledMainLoopStandsInForTheRealOneWithinItsScope) {
+  RunLoop& real = RunLoop::Main();
+  {
+    ScopedMainRunLoop scope(loop_);
+    EXPECT_EQ(&RunLoop::Main(), &loop_);
+  }
+  EXPECT_EQ(&RunLoop::Main(), &real);
+}
+
 TEST(RunLoopRealTime, ATimerFiresAfterItsInterval) {
   RunLoop loop;
   bool fired = false;
