@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "panel/FeatureLists.h"
 #include "panel/PPDTree.h"
@@ -20,6 +21,7 @@ class PMPageFormat;
 class PMPrintSession;
 class PMPrintSettings;
 class PPDXControl;
+class QZVJobTicket;
 class QZVPPD;
 class QZVUnisorPrinterPList;
 class QZVWatermark;
@@ -82,6 +84,31 @@ class PDEData {
 
   // The document's PPD path.
   std::string QueuePPDPath() const;
+
+  // Print time: everything the controller needs in the job, in its fixed
+  // order, into the ticket; answers 0.
+  int OutPostscriptData(QZVJobTicket& ticket, PMPrintSession* session);
+  // The standard code of every displayable control but the page size is
+  // left out of the job (site -9).
+  void SuppressApplePostscript(QZVJobTicket& ticket);
+  // Registers a new job with the workflow service's client library; nothing
+  // happens without the library.
+  void UploadJobriftXMLFiles(int mode);
+
+  // The watermark descriptions stored for this printer (data block 1).
+  bool GetWatermarksFromPreferences();
+  bool SaveWatermarksToPreferences();
+
+  // The panel's state that no PPD control holds, kept in the print settings.
+  // Save and restore answer -1 without print settings.
+  int SaveNonPSSettings();
+  int RestoreNonPSSettings();
+  // The administrator's template's values for the extra lists, the paper
+  // catalog, job notes and the custom print size; answers 0.
+  int dmtSetNonPPDKeys();
+  // Appends "*" and each key the template hides; false without template text
+  // or when a key does not convert.
+  bool fetchHiddenKeysFromDMTXML(std::vector<CFString>& keys) const;
 
   QZVPPD* ppd;  // not owned
   uint8_t customPaperFromOS = 0;
