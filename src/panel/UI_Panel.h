@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -18,7 +19,9 @@
 class AddressController;
 class MainLoopTimer;
 class PDEData;
+class PPDXJobNote;
 class QuickAccessPane;
+class RunLoop;
 struct SharedMemoryList;
 
 // How the full job properties are opened.
@@ -106,16 +109,21 @@ class UI_Panel {
   // Whether the component's session is alive; waits for it when asked.
   bool CheckRemote(bool wait);
   bool LoadHelperModule();
-  void revertBackJPServerPresets();
-  bool compareJPServerPresets();
+  // The record of the last session (null before the first one).
+  SharedMemoryList* SharedList() const { return shared_.get(); }
 
   // The one tree of the process (groups and Quick Access shortcuts).
   static PPDTree Tree;
 
  private:
   bool TwoWayOn() const;
-  void ApplyPair(std::string_view key, std::string_view value, bool twoWay);
-  void SetSpecialNoteText(const char* keyword, std::string_view value);
+  void ApplyPair(const std::string& key, const std::string& value, bool twoWay);
+  // The UTF-8 job note with that keyword, made in the notes group when the
+  // document has none; null when it cannot be made.
+  PPDXJobNote* SpecialNote(const char* keyword);
+  void SetSpecialNoteText(const char* keyword, const std::string& value);
+  void ShowInvalidAddressAlert();
+  void EnableSessionControls(bool sessionRunning);
 
   PDEData* pdeData;                      // not owned
   QuickAccessPane* customizePane;        // not owned
@@ -124,7 +132,10 @@ class UI_Panel {
   bool fromCustomizePanel = false;
   CFString customSizeText;
   CFString osPaperName;
-  // The session's return poll (the main loop owns the timer).
-  MainLoopTimer* jpReturnTimer = nullptr;
+  // The record handed to the component, kept for the return poll.
+  std::unique_ptr<SharedMemoryList> shared_;
+  // The session's return poll on the loop it was installed on.
+  RunLoop* jpReturnLoop = nullptr;
+  uint64_t jpReturnTimer = 0;
   bool loadingHelper = false;
 };
