@@ -49,16 +49,20 @@ const std::string kSpecialBody =
 // colour controls and its only dynamic control is a boolean.
 TEST_F(ViewModelTest, SampleListRowsInOrder) {
   Build();
-  const std::vector<std::string> controls = {
-      "PageSize",     "QZPrintSize",    "MediaType",
-      "QZCopiesPerSet", "QZMargin",     "QZScale",
-      "QZCollate",    "QZColorMode",    "QZEdgeEnhance",
-      "Duplex",       "QZStaple",       "QZPunch",
-      "QZServiceMode", "Notes1",        "Notes2",
-      "Resume",       "Instruct",       "QZUserAuthName",
-      "QZUserAuthPwd", "QZDisplayJobTracking", "QZAccountSetting",
-      "QZAccountShowLast", "QZProject", "QZCostCenter",
-      "QZFinisher",   "QZTrays",        "QZHardDisk"};
+  const std::vector<std::string> controls = {"PageSize",         "QZPrintSize",
+                                             "MediaType",        "QZCopiesPerSet",
+                                             "QZMargin",         "QZScale",
+                                             "QZCollate",        "QZColorMode",
+                                             "QZEdgeEnhance",    "Duplex",
+                                             "QZStaple",         "QZPunch",
+                                             "QZServiceMode",    "Notes1",
+                                             "Notes2",           "Resume",
+                                             "Instruct",         "QZUserAuthName",
+                                             "QZUserAuthPwd",    "QZDisplayJobTracking",
+                                             "QZAccountSetting", "QZAccountShowLast",
+                                             "QZProject",        "QZCostCenter",
+                                             "QZFinisher",       "QZTrays",
+                                             "QZHardDisk"};
   const Rows fixed = {{"CustomPrintSize", "False"},
                       {"*QZ_WATERMARK", "0"},
                       {"*QZ_WATERMARK_FIRSTPAGEONLY", "False"},
@@ -136,14 +140,13 @@ TEST_F(ViewModelTest, ControlsLeftOutOfTheFirstRows) {
   auto shared = NewSharedMemoryList();
 
   Rows off = DefaultRows(shared.get());
-  EXPECT_EQ(Keys(off), (std::vector<std::string>{
-                           "PageSize", "QZOutProfile", "QZSimulation", "QZRGBOverride",
-                           "QZTrayLevel", "QZTrayColour", "QZOption", "Duplex", "*QZ_WATERMARK",
-                           "*QZ_WATERMARK_FIRSTPAGEONLY", "*QZPCMID", "*QZPCName",
-                           "*QZCoverSizePCMID", "*QZCoverSizePCName", "*QZ_COPIES", "num copies",
-                           "*QZOrientation"}));
-  EXPECT_EQ(FieldText(shared->installedOptionIndexes, sizeof shared->installedOptionIndexes),
-            "6,");
+  EXPECT_EQ(Keys(off),
+            (std::vector<std::string>{"PageSize", "QZOutProfile", "QZSimulation", "QZRGBOverride",
+                                      "QZTrayLevel", "QZTrayColour", "QZOption", "Duplex",
+                                      "*QZ_WATERMARK", "*QZ_WATERMARK_FIRSTPAGEONLY", "*QZPCMID",
+                                      "*QZPCName", "*QZCoverSizePCMID", "*QZCoverSizePCName",
+                                      "*QZ_COPIES", "num copies", "*QZOrientation"}));
+  EXPECT_EQ(FieldText(shared->installedOptionIndexes, sizeof shared->installedOptionIndexes), "6,");
 
   address_.twoWay = true;
   panel_->makeJobNotesForSpecialControls();
@@ -151,17 +154,16 @@ TEST_F(ViewModelTest, ControlsLeftOutOfTheFirstRows) {
   Rows on = DefaultRows(shared.get());
   // Colour controls travel as their notes, the control bar as its note while
   // it differs from its default, dynamic menus only when changed.
-  EXPECT_EQ(Keys(on), (std::vector<std::string>{
-                          "PageSize", "QZTrayColour", "QZOption", "Duplex", "*QZControlBar",
-                          "*QZOutProfile", "*QZSimulation", "*QZRGBOverride", "*QZ_WATERMARK",
-                          "*QZ_WATERMARK_FIRSTPAGEONLY", "*QZPCMID", "*QZPCName",
-                          "*QZCoverSizePCMID", "*QZCoverSizePCName", "*QZ_COPIES", "num copies",
-                          "*QZOrientation"}));
+  EXPECT_EQ(Keys(on),
+            (std::vector<std::string>{
+                "PageSize", "QZTrayColour", "QZOption", "Duplex", "*QZControlBar", "*QZOutProfile",
+                "*QZSimulation", "*QZRGBOverride", "*QZ_WATERMARK", "*QZ_WATERMARK_FIRSTPAGEONLY",
+                "*QZPCMID", "*QZPCName", "*QZCoverSizePCMID", "*QZCoverSizePCName", "*QZ_COPIES",
+                "num copies", "*QZOrientation"}));
   EXPECT_EQ(*Find(on, "*QZControlBar"), "bar text");
   EXPECT_EQ(*Find(on, "*QZOutProfile"), "Standard");
   EXPECT_EQ(*Find(on, "*QZSimulation"), "None");
-  EXPECT_EQ(FieldText(shared->installedOptionIndexes, sizeof shared->installedOptionIndexes),
-            "2,");
+  EXPECT_EQ(FieldText(shared->installedOptionIndexes, sizeof shared->installedOptionIndexes), "2,");
 
   // Back at its default the control bar is not sent.
   Control("*QZControlBar")->ResetToDefaultValue();
@@ -179,7 +181,8 @@ TEST_F(ViewModelTest, SpecialControlsGetJobNotesOnlyWithTwoWay) {
   panel_->makeJobNotesForSpecialControls();
   panel_->makeJobNotesForSpecialControls();  // twice: nothing doubles
   for (auto [keyword, value] : {std::pair{"*QZOutProfile", "Standard"},
-                                {"*QZSimulation", "Offset"}, {"*QZRGBOverride", "Off"},
+                                {"*QZSimulation", "Offset"},
+                                {"*QZRGBOverride", "Off"},
                                 {"*QZControlBar", "Off"}}) {
     PPDXJobNote* note = Controls()->FindJobNote(keyword, true);
     ASSERT_NE(note, nullptr) << keyword;
@@ -315,9 +318,11 @@ TEST_F(ViewModelTest, HostileListsChangeOnlyWhatTheyName) {
   // Missing texts, and a list announcing far more pairs than it holds: only
   // what any list can hold is read, the extra lists stop at their capacity.
   std::vector<std::wstring> keys;
-  for (int i = 0; i < 3000; ++i) keys.push_back(i % 2 ? L"PadCover" + std::to_wstring(i) : L"MM_A" + std::to_wstring(i));
+  for (int i = 0; i < 3000; ++i)
+    keys.push_back(i % 2 ? L"PadCover" + std::to_wstring(i) : L"MM_A" + std::to_wstring(i));
   std::vector<SDMKeyValue> items(3000);
-  for (size_t i = 0; i < items.size(); ++i) items[i] = {keys[i].data(), i % 3 ? nullptr : keys[i].data()};
+  for (size_t i = 0; i < items.size(); ++i)
+    items[i] = {keys[i].data(), i % 3 ? nullptr : keys[i].data()};
   items[0].key = nullptr;
   SDMKeyValueList list{uint64_t{1} << 40, items.data()};
   EXPECT_TRUE(panel_->SetUpdatedSettings(&list));

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,12 +36,17 @@
 class FakePane : public QuickAccessPane {
  public:
   void drawControlsInTree() override { ++draws; }
-  void EnablePanelButtons(bool enabled) override { calls.push_back(enabled ? "buttons on" : "buttons off"); }
+  void EnablePanelButtons(bool enabled) override {
+    calls.push_back(enabled ? "buttons on" : "buttons off");
+    if (!enabled && onButtonsOff) onButtonsOff();
+  }
   void EnableShortcutControls(bool enabled) override {
     calls.push_back(enabled ? "shortcuts on" : "shortcuts off");
   }
   int draws = 0;
   std::vector<std::string> calls;
+  // Runs when the buttons go off, as a session starts.
+  std::function<void()> onButtonsOff;
 };
 
 class FakeAddress : public AddressController {
@@ -135,7 +141,8 @@ class ViewModelTest : public ::testing::Test {
     HeapSDMList list;
     EXPECT_TRUE(panel_->GetDefaultSettings(list, shared));
     Rows rows;
-    for (const auto& [key, value] : list.Pairs()) rows.emplace_back(WideToUtf8(key), WideToUtf8(value));
+    for (const auto& [key, value] : list.Pairs())
+      rows.emplace_back(WideToUtf8(key), WideToUtf8(value));
     return rows;
   }
   static std::vector<std::string> Keys(const Rows& rows) {
