@@ -48,6 +48,7 @@ constexpr int kDefaultWatermarks = 5;
 // control bar.
 constexpr const char* kSpecialControls[] = {"*QZOutProfile", "*QZSimulation", "*QZRGBOverride",
                                             "*QZControlBar"};
+constexpr const char* kSpecialTintvane[] = {"*QZOutProfile", "*QZSimulation", "*QZRGBOverride"};
 constexpr const char* kPresetKeys[] = {"*PresetName", "*PresetType", "*PresetTimestampModified"};
 constexpr const char* kDocServerKeys[] = {"*QZDSFileName", "*QZDSUserName", "*QZDSPassword"};
 constexpr const char* kMixedMediaPrefixes[] = {"*RangeProp", "*RangeNum", "*Chapters",
@@ -260,7 +261,7 @@ bool UI_Panel::GetDefaultSettings(HeapSDMList& out, SharedMemoryList* shared) {
       out.Add(L"*QZControlBar", Wide(note ? note->CopyCurrentControlValueString()
                                           : bar->CopyCurrentControlValueString()));
     }
-    for (const char* keyword : {"*QZOutProfile", "*QZSimulation", "*QZRGBOverride"})
+    for (const char* keyword : kSpecialTintvane)
       if (PPDXJobNote* note = controls->FindJobNote(keyword, true))
         out.Add(Utf8ToWide(keyword), Utf8ToWide(NoteText(note)));
   }
@@ -428,8 +429,14 @@ void UI_Panel::ApplyPair(const std::string& key, const std::string& value, bool 
   }
   if (!controls) return;
   if (twoWay && isSpecialTintvaneControl(key.c_str())) {
-    SetSpecialNoteText(key.c_str(), value);
-    if (OneOf(kSpecialControls, key)) SelectOrAppend(controls->FindPopup(key.c_str(), true), value);
+    // Notes are made for the colour keywords themselves only: any other key
+    // the component sends must not add a note to every job.
+    if (OneOf(kSpecialTintvane, key)) {
+      SetSpecialNoteText(key.c_str(), value);
+      SelectOrAppend(controls->FindPopup(key.c_str(), true), value);
+    } else if (PPDXJobNote* note = controls->FindJobNote(key.c_str(), true)) {
+      note->SetUTF8Notes(CFString::FromUTF8(value));
+    }
     return;
   }
   if (twoWay && OneOf(kPresetKeys, key)) {

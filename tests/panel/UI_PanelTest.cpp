@@ -262,7 +262,8 @@ TEST_F(ViewModelTest, UpdatedSettingsRules) {
          {"QZSimulation", "Press 2"},
          {"QZOutProfile", "Photo"},
          {"PresetName", "Office"},
-         {"PresetTimestampModified", "2026-12-11"}});
+         {"PresetTimestampModified", "2026-12-11"},
+         {"QZSimulationInjected", "x"}});
   EXPECT_EQ(Value("*QZControlBar"), "Off");
   EXPECT_EQ(Controls()->FindJobNote("*QZSimulation", true)->CopyCurrentControlValueString().UTF8(),
             "Press 2");
@@ -273,6 +274,8 @@ TEST_F(ViewModelTest, UpdatedSettingsRules) {
   EXPECT_EQ(Controls()->FindJobNote("*PresetName", true)->CopyCurrentControlValueString().UTF8(),
             "Office");
   EXPECT_NE(Controls()->FindJobNote("*PresetTimestampModified", true), nullptr);
+  // Only the colour keywords themselves get notes.
+  EXPECT_EQ(Controls()->FindJobNote("*QZSimulationInjected", true), nullptr);
   EXPECT_EQ(data_->mixedMedia.Count(), 0);  // emptied by every list
   EXPECT_FALSE(gIsDocServerKey);
 }
