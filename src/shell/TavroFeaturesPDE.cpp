@@ -26,6 +26,7 @@
 #include "platform/PMPrintSettings.h"
 #include "platform/PMPrinter.h"
 #include "platform/SystemSettings.h"
+#include "serverlink/DestinationPPD.h"
 #include "serverlink/LocaleCode.h"
 #include "serverlink/PrinterAddress.h"
 #include "serverlink/WideText.h"
@@ -46,8 +47,10 @@ constexpr size_t kPrinterNameLimit = 38;
 TavroFeaturesPDE* gCurrentPanel = nullptr;
 TavroFeaturesPDE* gSavedPanel = nullptr;
 bool gIgnoreNextRelease = false;
+// Every panel alive, oldest first: when the current panel goes while an
+// older one lives on, the newest of those becomes current again.
+std::vector<TavroFeaturesPDE*> gLivePanels;
 char gQueueName[kQueueNameSize] = {};
-std::string gDestinationPPDPath;
 HelpViewer gHelpViewer = nullptr;
 
 // The session the panel was handed stays the host's: the process-wide
@@ -108,9 +111,6 @@ bool getQueuePPDName(const char* path) {
 const char* CurrentQueueName() {
   return gQueueName;
 }
-const std::string& DestinationPPDPath() {
-  return gDestinationPPDPath;
-}
 void SetHelpViewer(HelpViewer viewer) {
   gHelpViewer = viewer;
 }
@@ -165,7 +165,7 @@ bool TavroFeaturesPDE::Create() {
   if (PMPrinterCopyDescriptionURL(printer, kPMPPDDescriptionType, &url) != noErr) url.clear();
   const std::string ppdPath = PMFileURLPath(url);
   getQueuePPDName(ppdPath.c_str());
-  gDestinationPPDPath = ppdPath;
+  SetDestinationPPDPath(ppdPath);
 
   ResetPopupJobNoteState();
 
@@ -203,8 +203,10 @@ bool TavroFeaturesPDE::Create() {
     }
   }
 
-  const bool versioned = myppd && ((myppd->QZVersion() && *myppd->QZVersion()) ||
-                                   (myppd->QZVersionMac() && *myppd->QZVersionMac()));
+  auto declared = [](const char* text) { return text && *text; };
+  const bool versioned =
+      myppd && (declared(myppd->QZVersionString()) || declared(myppd->QZMacVersion()) ||
+                declared(myppd->QZVersion()) || declared(myppd->QZVersionMac()));
   if (!ppdValid_ || !versioned) {
     myNSLogC(!ppdValid_ ? "the bundle does not serve this PPD"
                         : "the PPD declares no controller version");
@@ -225,6 +227,7 @@ bool TavroFeaturesPDE::Create() {
   gIgnoreNextRelease = gSavedPanel != nullptr;
   if (gCurrentPanel) gSavedPanel = gCurrentPanel;
   gCurrentPanel = this;
+  gLivePanels.push_back(this);
 
   if (!outputBinsView) outputBinsView = std::make_unique<HeadlessPanelView>();
   viewLoaded = true;
@@ -472,10 +475,11 @@ void TavroFeaturesPDE::dealloc() {
   pdePluginCallbackObject = nullptr;
   thePDEName.clear();
   outputBinsView.reset();
-  if (gSavedPanel == this) {
-    gSavedPanel = nullptr;
-  } else if (gCurrentPanel == this) {
-    gCurrentPanel = gSavedPanel;
+  gLivePanels.erase(std::remove(gLivePanels.begin(), gLivePanels.end(), this), gLivePanels.end());
+  if (gSavedPanel == this) gSavedPanel = nullptr;
+  if (gCurrentPanel == this) {
+    gCurrentPanel =
+        gSavedPanel ? gSavedPanel : (gLivePanels.empty() ? nullptr : gLivePanels.back());
     gSavedPanel = nullptr;
   }
   if (!gCurrentPanel) SetCurrentPrintSession(nullptr);

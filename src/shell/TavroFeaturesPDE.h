@@ -33,7 +33,6 @@ std::string CustomPaperNameForSystem(const std::string& name, int minorVersion);
 // component contains ".ppd" (kept in the process-wide queue name).
 bool getQueuePPDName(const char* path);
 const char* CurrentQueueName();
-const std::string& DestinationPPDPath();
 
 // Where the panel's help would open; without a viewer the help is not shown.
 using HelpViewer = bool (*)(const std::string& bookName);

@@ -20,6 +20,7 @@
 #include "foundation/PDEIdentity.h"
 #include "panel/PDEData.h"
 #include "platform/LocalQueues.h"
+#include "platform/Log.h"
 #include "platform/PMPageFormat.h"
 #include "platform/PMPrintSession.h"
 #include "platform/PMPrintSettings.h"
@@ -27,6 +28,7 @@
 #include "platform/PrintingSystem.h"
 #include "platform/SystemSettings.h"
 #include "serverlink/LocalQueueLink.h"
+#include "serverlink/WaitClock.h"
 #include "shell/PlistParser.h"
 #include "shell/PopupJobNoteState.h"
 #include "shell/TavroFeaturesPDEPlugIn.h"
@@ -66,6 +68,16 @@ class TestHost : public TavroPDEHostCallback {
   PMPageFormat format_;
 };
 
+// The waits for command jobs pass at once: time moves only by the sleeps.
+class InstantClock : public WaitClock {
+ public:
+  void SleepMs(int milliseconds) override { now_ += milliseconds / 1000.0; }
+  double NowSeconds() override { return now_; }
+
+ private:
+  double now_ = 0;
+};
+
 // A panel released however the test ends.
 struct PanelDeleter {
   void operator()(TavroFeaturesPDE* panel) const {
@@ -85,6 +97,7 @@ class PanelLifecycleTest : public ::testing::Test {
     savedTmp_ = tmp ? std::optional<std::string>(tmp) : std::nullopt;
     ::setenv("TMPDIR", (dir_.Path() + "/tmp").c_str(), 1);
     backend_.emplace(PMBackend::Local);
+    clock_.emplace(instant_);
     InstallLocalQueueCommands();
     LocalQueueResetJobs();
     SetLogPause(false);
@@ -94,6 +107,7 @@ class PanelLifecycleTest : public ::testing::Test {
     hosts_.clear();
     LocalQueueResetJobs();
     backend_.reset();
+    clock_.reset();
     if (savedTmp_) {
       ::setenv("TMPDIR", savedTmp_->c_str(), 1);
     } else {
@@ -141,6 +155,8 @@ class PanelLifecycleTest : public ::testing::Test {
   TempDir dir_{"tavro-shell"};
   std::optional<ScopedTavroRoot> root_;
   std::optional<ScopedPrintingBackend> backend_;
+  InstantClock instant_;
+  std::optional<ScopedWaitClock> clock_;
   std::optional<std::string> savedTmp_;
   std::vector<std::unique_ptr<TestHost>> hosts_;
 };
@@ -459,7 +475,7 @@ TEST_F(PanelLifecycleTest, HeadlessChoicesAreCheckedLikeTheUsersChoices) {
   EXPECT_EQ("12", Value(*panel, "*QZCopiesPerSet"));
   // The ticket a print would hand over carries the choices.
   const std::string ticket = panel->DescribeTicket();
-  EXPECT_NE(std::string::npos, ticket.find("-9 7 *Duplex")) << ticket;
+  EXPECT_NE(std::string::npos, ticket.find("site -9, 7 bytes: *Duplex")) << ticket.substr(0, 600);
   EXPECT_NE(std::string::npos, ticket.find("Deliver to room 4")) << ticket;
 }
 
