@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "panel/PDEData.h"
@@ -17,7 +18,7 @@ constexpr const char* kFirstPageInfoKey = "WatermarkFirstPageInfo";
 constexpr const char* kSelectedWatermarkKey = ".SelectedWatermarkKey";
 
 // List keys and values pass through buffers of this many bytes (terminator
-// included), written and read alike.
+// included), on the way out and in alike.
 constexpr size_t kListTextBuffer = 256;
 
 // One extra feature list as the print settings name it.
@@ -36,16 +37,25 @@ std::string Indexed(const char* prefix, size_t index) {
   return prefix + std::to_string(index);
 }
 
-std::string ListText(const std::wstring& text) {
-  char buffer[kListTextBuffer];
-  WriteUtf8Field(buffer, sizeof buffer, WideToUtf8(text));
-  return buffer;
+// The UTF-8 form a list text keeps in the print settings: up to a NUL, as a C
+// buffer holds it, and cut to the buffer before a character that would not
+// fit whole.
+std::string ListText(std::wstring_view text) {
+  text = text.substr(0, text.find(L'\0'));
+  std::string utf8 = WideToUtf8(text);
+  const size_t room = kListTextBuffer - 1;
+  if (utf8.size() > room) {
+    size_t cut = room;
+    while (cut > 0 && (static_cast<unsigned char>(utf8[cut]) & 0xC0) == 0x80) --cut;
+    utf8.resize(cut);
+  }
+  return utf8;
 }
 
-std::wstring ListText(const std::string& utf8) {
-  char buffer[kListTextBuffer];
-  WriteUtf8Field(buffer, sizeof buffer, utf8);
-  return Utf8ToWide(buffer);
+// A stored text read back under the same limits; bytes that are no UTF-8
+// become U+FFFD first, so that a save writes back what was read.
+std::wstring ListText(std::string_view utf8) {
+  return Utf8ToWide(ListText(Utf8ToWide(utf8)));
 }
 
 // Writes through the classic call so that the status of each write is seen.

@@ -321,6 +321,20 @@ TEST_F(PanelSettingsTest, RestoreFromForeignOrHandEditedSettings) {
        1,
        L"k",
        Utf8ToWide(std::string(254, 'a'))},
+      {"text ends at a NUL",
+       {{".PadCov", PlistValue::Integer(1)},
+        {"PCovKey0", PlistValue::String(std::string_view("k\0hidden", 8))},
+        {"PCovValue0", PlistValue::String("v")}},
+       1,
+       L"k",
+       L"v"},
+      {"bytes that are no UTF-8",
+       {{".PadCov", PlistValue::Integer(1)},
+        {"PCovKey0", PlistValue::String("k\xff")},
+        {"PCovValue0", PlistValue::String(std::string(200, '\xfe'))}},
+       1,
+       L"k\xfffd",
+       std::wstring(85, L'\xfffd')},  // as many as fit 255 bytes
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
