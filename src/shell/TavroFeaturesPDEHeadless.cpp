@@ -22,6 +22,7 @@
 #include "panel/QZVWatermark.h"
 #include "panel/TicketDescribe.h"
 #include "panel/UI_Panel.h"
+#include "serverlink/QZVUnisorPrinterPList.h"
 #include "serverlink/SharedMemoryList.h"
 #include "shell/TavroFeaturesPDE.h"
 
@@ -217,7 +218,12 @@ TavroPDEChoiceResult TavroFeaturesPDE::SelectWatermark(int index, std::string* m
   }
   list->selected = index;
   list->items[static_cast<size_t>(index)]->SetFirstPageOnly(L"False");
-  myPDEData->SaveWatermarksToPreferences();
+  // Stored for the queue at once: without an address dialog nothing else
+  // would write the printer list before the dialog ends.
+  if (!myPDEData->SaveWatermarksToPreferences() || !myPDEData->printerList ||
+      !myPDEData->printerList->Save()) {
+    why = "the queue's watermarks could not be stored";
+  }
   return TavroPDEChoiceResult::kApplied;
 }
 
