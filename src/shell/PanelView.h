@@ -26,6 +26,10 @@ class PanelView {
   virtual void EnableButton(PanelButton button, bool enabled) = 0;
   // Hides the Quick Access customisation (its button and separator line).
   virtual void HideQuickAccessCustomization() = 0;
+  // Closes the gap the hidden customisation leaves: the lower controls move
+  // up by `points`, the full-properties and defaults buttons by
+  // `buttonPoints`, the address dialog's two-way check box with them.
+  virtual void MoveLowerControlsUp(int points, int buttonPoints) {}
   // The Quick Access pane and the printer-address dialog; null when the view
   // has none (nothing is drawn or asked then).
   virtual QuickAccessPane* Pane() = 0;

@@ -343,7 +343,10 @@ bool TavroFeaturesPDE::restoreValuesAndReturnError() {
 }
 
 void TavroFeaturesPDE::willShow() {
-  if (!myppd->CustomXmlData().empty()) panelView()->HideQuickAccessCustomization();
+  if (!myppd->CustomXmlData().empty()) {
+    panelView()->HideQuickAccessCustomization();
+    enableCustomizedViewForDMT();
+  }
 
   if (isBonjourPrinter_) {
     const std::string address = breakBonjourURLIntoMeaningFullItems(printerURI);
@@ -609,4 +612,11 @@ void TavroFeaturesPDE::DefaultsButton() {
     writePrefsFile();
     popup.defaultsPressed = false;
   }
+}
+
+void TavroFeaturesPDE::enableCustomizedViewForDMT() {
+  // Shown again and again, the controls move up once.
+  if (dmtViewAdjusted_) return;
+  dmtViewAdjusted_ = true;
+  panelView()->MoveLowerControlsUp(35, 30);
 }

@@ -78,6 +78,7 @@ class TavroFeaturesPDE41E2112826D64D35B898DBD8D5A9D932 : public TavroPDEPanel {
   void setCustomizeQuickAccessButtonButtonStatusON(bool on);
   void setDefaultsButtonStatusON(bool on);
   void DefaultsButton();
+  void enableCustomizedViewForDMT();
   void updatePageSizeAndInputSlot();
   void Sync(TavroPDEHostCallback* callback);
   void updateUI();
@@ -138,6 +139,7 @@ class TavroFeaturesPDE41E2112826D64D35B898DBD8D5A9D932 : public TavroPDEPanel {
   bool isBonjourPrinter_ = false;
   bool isDocumentPrinting_ = false;
   bool ppdValid_ = false;
+  bool dmtViewAdjusted_ = false;
 };
 
 using TavroFeaturesPDE = TavroFeaturesPDE41E2112826D64D35B898DBD8D5A9D932;
