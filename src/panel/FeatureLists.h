@@ -34,6 +34,12 @@ class FeatureList {
     entry.value.assign(value);
     return true;
   }
+  // The count set, held to 0..N; every slot keeps its strings.
+  void SetCount(int64_t count) {
+    count_ = static_cast<int32_t>(count < 0 ? 0 : (count > static_cast<int64_t>(N) ? N : count));
+  }
+  // Any slot below the capacity, whatever the count; null past it.
+  FeaturePair* Slot(size_t index) { return index < N ? &entries_[index] : nullptr; }
   void Clear() {
     for (FeaturePair& entry : entries_) entry = FeaturePair();
     count_ = 0;

@@ -35,12 +35,28 @@ constexpr int kShortcutsDataBlock = 0;
 constexpr size_t kStoredShortcutKeywordLength = 63;
 
 constexpr int kMaxWatermarkEntries = 99;
-// The watermark descriptions and the selected one (-1: none). The entries
-// belong to the watermark code that fills the list.
+// The per-printer data block that holds the watermark descriptions.
+constexpr int kWatermarksDataBlock = 1;
+// The watermark descriptions and the selected one (-1: none). The list owns
+// its watermarks: they go with it, and a load replaces them all.
 struct WatermarkList {
+  WatermarkList();
+  ~WatermarkList();
+  WatermarkList(const WatermarkList&) = delete;
+  WatermarkList& operator=(const WatermarkList&) = delete;
+
+  // Deletes every watermark and sets the count to 0; the selection stays.
+  void Clear();
+  // Puts the watermark at index `count`; false (and it is dropped) when the
+  // list is full or there is none.
+  bool Append(std::unique_ptr<QZVWatermark> watermark);
+  // The selected watermark; null when none is selected or the index names no
+  // watermark of the list.
+  QZVWatermark* Selected() const;
+
   uint32_t count = 0;
   int32_t selected = -1;
-  std::array<QZVWatermark*, kMaxWatermarkEntries> items{};
+  std::array<std::unique_ptr<QZVWatermark>, kMaxWatermarkEntries> items{};
 };
 
 class PDEData {

@@ -120,19 +120,8 @@ std::string NoteText(PPDXJobNote* note) {
   return note ? note->CopyCurrentControlValueString().UTF8() : std::string();
 }
 
-void DeleteWatermarks(WatermarkList& list) {
-  for (QZVWatermark*& item : list.items) {
-    delete item;
-    item = nullptr;
-  }
-  list.count = 0;
-}
-
 QZVWatermark* SelectedWatermark(const PDEData* data) {
-  if (!data || !data->watermarks) return nullptr;
-  const WatermarkList& list = *data->watermarks;
-  if (list.selected < 0 || static_cast<uint32_t>(list.selected) >= list.count) return nullptr;
-  return list.items[static_cast<size_t>(list.selected)];
+  return data && data->watermarks ? data->watermarks->Selected() : nullptr;
 }
 
 template <typename List>
@@ -544,16 +533,14 @@ bool UI_Panel::GetWatermarks(SharedMemoryList* shared) {
   if (list.count == 0) {
     for (int i = 0; i < kDefaultWatermarks; ++i) {
       const CFString text = CopyLocalizedCFString(CFSTR("Watermark" + std::to_string(i)));
-      list.items[static_cast<size_t>(i)] =
-          new QZVWatermark(text.IsNull() ? "" : text.UTF8().c_str());
+      list.Append(std::make_unique<QZVWatermark>(text.IsNull() ? "" : text.UTF8().c_str()));
     }
-    list.count = kDefaultWatermarks;
   }
   if (!shared) return true;
   const uint32_t written = std::min<uint32_t>(list.count, kSharedMaxWatermarks);
   for (uint32_t i = 0; i < written; ++i) {
     SetSharedField(shared->watermarkIds[i], std::to_string(i));
-    const QZVWatermark* mark = list.items[i];
+    const QZVWatermark* mark = list.items[i].get();
     SetSharedField(shared->watermarkNames[i], mark ? mark->Description() : "");
   }
   SetSharedNumber(shared->watermarkCount, written);
@@ -563,15 +550,14 @@ bool UI_Panel::GetWatermarks(SharedMemoryList* shared) {
 bool UI_Panel::UpdateWatermarks(SharedMemoryList* shared) {
   if (!pdeData || !pdeData->watermarks || !shared) return false;
   WatermarkList& list = *pdeData->watermarks;
-  DeleteWatermarks(list);
+  list.Clear();
   long count = SharedNumber(shared->watermarkCount);
   if (count < 0) count = 0;
   if (count > static_cast<long>(kSharedMaxWatermarks)) count = kSharedMaxWatermarks;
   for (long i = 0; i < count; ++i) {
     const std::string description(
         FieldText(shared->watermarkNames[i], sizeof shared->watermarkNames[i]));
-    list.items[static_cast<size_t>(i)] = new QZVWatermark(description.c_str());
+    list.Append(std::make_unique<QZVWatermark>(description.c_str()));
   }
-  list.count = static_cast<uint32_t>(count);
   return true;
 }

@@ -22,6 +22,8 @@
 
 enum class PMBackend { Local, Cups };
 
+struct PMJobInfo;
+
 struct PMPrinterStateInfo {
   PMPrinterState state = kPMPrinterIdle;
   std::string message;               // "printer-state-message"
@@ -54,6 +56,10 @@ class PMPrinter {
   // Sends a printer command; `jobId` (when given) receives the job's number.
   virtual OSStatus SendCommand(std::string_view text, std::string_view commandName, int* jobId) = 0;
   virtual OSStatus PrintFile(const PMDocumentJob& job, int* jobId) = 0;
+  // The job list of the printing system this printer belongs to. Code that
+  // was handed the printer asks it, not its own copy of the printing layer:
+  // a panel loaded into a host sees the host's local jobs this way.
+  virtual OSStatus CopyJobs(std::vector<PMJobInfo>* jobs) const;
 };
 
 using PMPrinterRef = std::shared_ptr<PMPrinter>;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/CurrentPrintSession.h"
+#include "platform/PMPrinter.h"
 #include "platform/PrintingSystem.h"
 #include "serverlink/DestinationPPD.h"
 #include "serverlink/WaitClock.h"
@@ -33,7 +35,10 @@ bool isJobComple(std::string_view title) {
 
   for (int attempt = 0; attempt < kTries; ++attempt) {
     std::vector<PMJobInfo> jobs;
-    OSStatus status = PMCopyAllJobs(&jobs);
+    // The printer's own printing system answers: for a panel loaded into a
+    // host, the host's.
+    PMPrinterRef printer = CurrentPrinter();
+    OSStatus status = printer ? printer->CopyJobs(&jobs) : PMCopyAllJobs(&jobs);
     LogElapsed("cupsGetJobs", clock.NowSeconds() - start);
     if (status != noErr) {
       std::fprintf(stderr, "isJobComple: the job list failed (%d)\n", static_cast<int>(status));

@@ -70,6 +70,10 @@ class TavroPDEPanel {
   // clear line for anything but kApplied.
   virtual TavroPDEChoiceResult ChooseFeature(const std::string& keyword, const std::string& value,
                                              std::string* message) = 0;
+  // Selects the queue's watermark number `index` (0 the first) as the full
+  // properties would: from the queue's stored watermarks, or the panel's
+  // defaults when it stores none; kUnknownValue when there is no such one.
+  virtual TavroPDEChoiceResult SelectWatermark(int index, std::string* message) = 0;
   // The ticket this panel would hand over now, as readable text (one line
   // per fragment: site, length, escaped bytes), without sending anything.
   virtual std::string DescribeTicket() = 0;

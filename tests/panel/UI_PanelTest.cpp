@@ -102,9 +102,10 @@ TEST_F(ViewModelTest, FixedRowsFollowTheSystemAndThePanelState) {
   data_->coverPages.Append(L"*CoverPage_B", L"Back");
   data_->slipSheets.Append(L"*SlipSheet_C", L"Tray2");
   data_->slipSheets.Append(L"", L"keyless");
-  data_->watermarks->items[0] = new QZVWatermark("0,0,0,0,0,0,0,0,0,450,0,0,72,Helvetica,A");
-  data_->watermarks->items[1] = new QZVWatermark("0,0,0,0,0,0,0,0,0,450,0,0,72,Helvetica,B");
-  data_->watermarks->count = 2;
+  data_->watermarks->Append(
+      std::make_unique<QZVWatermark>("0,0,0,0,0,0,0,0,0,450,0,0,72,Helvetica,A"));
+  data_->watermarks->Append(
+      std::make_unique<QZVWatermark>("0,0,0,0,0,0,0,0,0,450,0,0,72,Helvetica,B"));
   data_->watermarks->selected = 1;
   data_->watermarks->items[1]->SetFirstPageOnly(L"True");
   MakePanel();

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "foundation/CFBundle.h"
+#include "foundation/PDEBundle.h"
 #include "panel/PanelTestSupport.h"
 #include "panel/QZVWatermark.h"
 
@@ -394,6 +397,103 @@ TEST(WatermarkRenderTest, ClearInkGoesToTheClearSeparation) {
   ASSERT_EQ(clear.size(), cyan.size());
   EXPECT_GT(inked(clear) - inked(cyan), 20);
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "page-2(Clear).tif"));
+}
+
+// Where a colour lies on a binary PPM page: how many pixels are within a few
+// levels of it, and their bounding box.
+struct ColourSpot {
+  int width = 0, height = 0;
+  int count = 0;
+  int left = 0, top = 0, right = -1, bottom = -1;
+};
+
+ColourSpot FindColour(const std::filesystem::path& ppm, int r, int g, int b) {
+  const std::string data = ReadBytes(ppm);
+  ColourSpot spot;
+  size_t at = 0;
+  std::vector<long> header;
+  while (header.size() < 4 && at < data.size()) {
+    if (std::isspace(static_cast<unsigned char>(data[at]))) {
+      ++at;
+    } else if (data[at] == '#') {
+      at = data.find('\n', at);
+    } else {
+      const size_t end = data.find_first_of(" \t\r\n", at);
+      header.push_back(header.empty() ? 0 : std::stol(data.substr(at, end - at)));
+      at = end;
+    }
+  }
+  if (header.size() < 4 || at == std::string::npos) return spot;
+  ++at;
+  spot.width = static_cast<int>(header[1]);
+  spot.height = static_cast<int>(header[2]);
+  spot.left = spot.width;
+  spot.top = spot.height;
+  const auto near = [](unsigned char v, int want) { return std::abs(v - want) <= 24; };
+  for (size_t i = 0; at + i * 3 + 2 < data.size(); ++i) {
+    const char* p = &data[at + i * 3];
+    if (!near(p[0], r) || !near(p[1], g) || !near(p[2], b)) continue;
+    const int x = static_cast<int>(i % static_cast<size_t>(spot.width));
+    const int y = static_cast<int>(i / static_cast<size_t>(spot.width));
+    ++spot.count;
+    spot.left = std::min(spot.left, x);
+    spot.right = std::max(spot.right, x);
+    spot.top = std::min(spot.top, y);
+    spot.bottom = std::max(spot.bottom, y);
+  }
+  return spot;
+}
+
+// The five watermarks a printer starts with: each reads without a mend and
+// draws, whole and about centred, on a portrait and a landscape page.
+TEST(WatermarkRenderTest, DefaultWatermarksLookRightOnAPage) {
+  if (!HaveGhostscript()) GTEST_SKIP() << "gs is not installed";
+  CFBundleRef bundle =
+      CFBundle::Open(std::filesystem::path(TAVRO_SOURCE_DIR) / "bundle" / "TavroFeatures.plugin");
+  ASSERT_TRUE(bundle);
+  for (int i = 0; i < 5; ++i) {
+    const std::string key = "Watermark" + std::to_string(i);
+    const std::string description = CopyLocalizedCFString(CFSTR(key), bundle).UTF8();
+    SCOPED_TRACE(key + " = " + description);
+    ASSERT_NE(description, key);
+    for (PMOrientation orientation : {kPMPortrait, kPMLandscape}) {
+      SCOPED_TRACE(orientation);
+      QZVWatermark watermark(description.c_str());
+      EXPECT_EQ(watermark.Problems(), 0u);
+      // Light enough to read the page through, and told apart from white.
+      const int darkest = std::min({watermark.Red(), watermark.Green(), watermark.Blue()});
+      EXPECT_GE(darkest, 40);
+      EXPECT_LE(darkest, 200);
+      std::string resource;
+      ASSERT_EQ(MakeWatermarkResource(watermark, "English", orientation, resource),
+                WatermarkResourceStatus::kWritten);
+      ScratchDir dir;
+      const Rendered r = Render(dir, resource, "ppmraw", "ppm");
+      ASSERT_EQ(r.status, 0) << r.log;
+      EXPECT_EQ(r.log.find("Error"), std::string::npos) << r.log;
+
+      const ColourSpot first = FindColour(dir.path() / "page-1.ppm", watermark.Red(),
+                                          watermark.Green(), watermark.Blue());
+      ASSERT_GT(first.count, 40);
+      // Whole on the page: no edge touched, the centre near the page's.
+      EXPECT_GT(first.left, 0);
+      EXPECT_GT(first.top, 0);
+      EXPECT_LT(first.right, first.width - 1);
+      EXPECT_LT(first.bottom, first.height - 1);
+      EXPECT_NEAR((first.left + first.right) / 2.0, first.width / 2.0, first.width * 0.1);
+      EXPECT_NEAR((first.top + first.bottom) / 2.0, first.height / 2.0, first.height * 0.1);
+      // Big enough to be seen across the page.
+      EXPECT_GT(first.right - first.left, first.width / 3);
+
+      const ColourSpot second = FindColour(dir.path() / "page-2.ppm", watermark.Red(),
+                                           watermark.Green(), watermark.Blue());
+      if (watermark.FirstPageOnly()) {
+        EXPECT_EQ(second.count, 0);
+      } else {
+        EXPECT_EQ(second.count, first.count);
+      }
+    }
+  }
 }
 
 }  // namespace

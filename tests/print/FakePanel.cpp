@@ -68,6 +68,7 @@ class FakePanel : public TavroPDEPanel {
     for (const auto& [key, option] : options_) {
       host_->PrintSettings()->SetString("*" + key, option.value);
     }
+    if (watermark_ >= 0) host_->PrintSettings()->SetInteger(".SelectedWatermarkKey", watermark_);
     return true;
   }
   bool ShouldPrint() override {
@@ -125,6 +126,15 @@ class FakePanel : public TavroPDEPanel {
     *message = keyword + " has no value " + value;
     return TavroPDEChoiceResult::kUnknownValue;
   }
+  TavroPDEChoiceResult SelectWatermark(int index, std::string* message) override {
+    Trace("watermark " + std::to_string(index));
+    if (index >= 5) {
+      *message = "the queue has 5 watermarks";
+      return TavroPDEChoiceResult::kUnknownValue;
+    }
+    watermark_ = index;
+    return TavroPDEChoiceResult::kApplied;
+  }
   std::string DescribeTicket() override {
     Trace("describe");
     return "-9 7 *Duplex\n30 23 %%QZJobNote: fake note\\n\n";
@@ -133,6 +143,7 @@ class FakePanel : public TavroPDEPanel {
  private:
   TavroPDEHostCallback* host_;
   std::map<std::string, Option> options_;
+  int watermark_ = -1;
 };
 
 }  // namespace

@@ -83,6 +83,16 @@ TEST_F(PrintHostTest, PrintsWithTheTicketInThePanelsOrder) {
             run.err.find("submitted to C750 with ticket /Library/Caches/QZV/Tavro.tempFAKE"));
 }
 
+TEST_F(PrintHostTest, AWatermarkIsChosenBeforeTheUsersChoices) {
+  PrintRun run = Run({"-P", "C750", "--watermark", "2", "-o", "Duplex=DuplexNoTumble", Document()});
+  ASSERT_EQ(0, run.exitCode) << run.err;
+  EXPECT_EQ(
+      "create\nrestore\nshow\nwatermark 2\nchoose Duplex=DuplexNoTumble\nhide\nsave\nprint\n"
+      "close\nrelease\n",
+      ReadWhole(Trace()));
+  EXPECT_NE(std::string::npos, run.err.find("tavro-print: watermark 2")) << run.err;
+}
+
 TEST_F(PrintHostTest, ShowAndTicketLookWithoutPrinting) {
   PrintRun run = Run({"-P", "C750", "-o", "Duplex=DuplexTumble", "--show", "--ticket", "-"});
   ASSERT_EQ(0, run.exitCode) << run.err;
@@ -140,6 +150,12 @@ TEST_F(PrintHostTest, EveryFailureHasItsMessageAndCodeAndSendsNothing) {
        {},
        5,
        "Duplex=Sideways refused (no such value)",
+       ""},
+      {"no such watermark",
+       {"-P", "C750", "--watermark", "7", "DOC"},
+       {},
+       5,
+       "watermark 7 refused (the queue has 5 watermarks)",
        ""},
       {"not PostScript", {"-P", "C750", "TEXT"}, {}, 6, "is not a PostScript document", ""},
       {"missing document",

@@ -24,7 +24,6 @@ namespace {
 
 // Where the panel keeps its watermark selection in the print settings.
 constexpr const char* kSelectedWatermarkKey = ".SelectedWatermarkKey";
-constexpr const char* kWatermarkFirstPageKey = "WatermarkFirstPageInfo";
 
 const char* kTicketCommands[] = {"Command_PSTempFileName", "Command_WritePSTemp"};
 
@@ -212,11 +211,6 @@ PrintExit RunPrint(const PrintArguments& args, std::ostream& out, std::ostream& 
                                     std::filesystem::path(args.document).filename().string());
   }
   PMSetCopies(host.PrintSettings(), 1, false);
-  if (args.watermark >= 0) {
-    // The panel restores its watermark selection from these settings.
-    host.PrintSettings()->SetInteger(kSelectedWatermarkKey, args.watermark);
-    host.PrintSettings()->SetInteger(kWatermarkFirstPageKey, 0);
-  }
 
   TavroPDEPanel* panels[4] = {};
   int count = library.Entry()(TAVRO_PDE_PANEL_TYPE, &host, panels, 4);
@@ -237,6 +231,16 @@ PrintExit RunPrint(const PrintArguments& args, std::ostream& out, std::ostream& 
   // As a print dialog: restore, show, the user's choices, hide, save.
   panel->RestoreValues();
   panel->WillShow();
+  if (args.watermark >= 0) {
+    // As the user picks it in the full properties.
+    std::string message;
+    if (panel->SelectWatermark(args.watermark, &message) != TavroPDEChoiceResult::kApplied) {
+      panel->ShouldHide();
+      panel->PrintWindowWillClose();
+      return fail(kPrintChoiceRefused,
+                  "watermark " + std::to_string(args.watermark) + " refused (" + message + ")");
+    }
+  }
   for (const auto& [keyword, value] : args.choices) {
     std::string message;
     TavroPDEChoiceResult result = panel->ChooseFeature(keyword, value, &message);
