@@ -368,7 +368,8 @@ void UI_Panel::makeJobNotesForSpecialControls() {
   }
 }
 
-void UI_Panel::ApplyPair(const std::string& key, const std::string& value, bool twoWay) {
+void UI_Panel::ApplyPair(const std::string& key, const std::string& value, bool twoWay,
+                         const ControlIndex& index) {
   QZVPPD* ppd = pdeData->ppd;
   PPDXControls* controls = ppd ? ppd->GetControls() : nullptr;
   const std::wstring wideValue = Utf8ToWide(value);
@@ -433,11 +434,18 @@ void UI_Panel::ApplyPair(const std::string& key, const std::string& value, bool 
     return;
   }
   if (twoWay && key == "*QZControlBar") return;
-  CNTL_TYPE type = kNoControl;
-  PPDXControl* control = controls->Find(key.c_str(), type, true);
-  if (!control) return;
+  const auto found = index.find(key);
+  if (found == index.end()) return;
+  PPDXControl* control = found->second;
+  const CFString text = CFString::FromUTF8(value);
+  // Most values come back as they went: a value already held is not set (and
+  // reported) again. A pick-many menu is always set, as setting one choice
+  // clears the others.
+  const bool pickMany = control->Type() == kPopupControl &&
+                        static_cast<PPDXPopupControl*>(control)->CanSelectMultipleItems();
+  if (!pickMany && control->CopyCurrentControlValueString() == text) return;
   gIsDocServerKey = OneOf(kDocServerKeys, key);
-  control->SetCurrentControlWithCFString(CFString::FromUTF8(value));
+  control->SetCurrentControlWithCFString(text);
   gIsDocServerKey = false;
 }
 
@@ -448,6 +456,14 @@ bool UI_Panel::SetUpdatedSettings(const SDMKeyValueList* in) {
   pdeData->coverPages.Clear();
   pdeData->slipSheets.Clear();
   const bool twoWay = TwoWayOn();
+  // The displayable controls by keyword, the first of each as a search
+  // would find it: a list names every control, so one walk serves it all.
+  ControlIndex index;
+  if (PPDXControls* controls = pdeData->ppd ? pdeData->ppd->GetControls() : nullptr) {
+    CNTL_TYPE type = kNoControl;
+    for (PPDXControl* control = controls->First(type); control; control = controls->Next(type))
+      if (control->Keyword()) index.emplace(control->Keyword(), control);
+  }
   for (const auto& [wideKey, wideValue] : ReadSDMPairs(in, kSharedMaxPairs, 1u << 16)) {
     std::string key = WideToUtf8(wideKey);
     if (key.empty()) continue;
@@ -457,7 +473,7 @@ bool UI_Panel::SetUpdatedSettings(const SDMKeyValueList* in) {
     if (key.size() >= kUpdatedKeySize) continue;
     std::string value = WideToUtf8(wideValue);
     CutUtf8(value, kUpdatedValueSize - 1);
-    ApplyPair(key, value, twoWay);
+    ApplyPair(key, value, twoWay, index);
   }
   return true;
 }

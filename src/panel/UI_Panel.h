@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "panel/PPDTree.h"
 #include "platform/CFString.h"
@@ -19,6 +20,7 @@
 class AddressController;
 class MainLoopTimer;
 class PDEData;
+class PPDXControl;
 class PPDXJobNote;
 class QuickAccessPane;
 class RunLoop;
@@ -117,7 +119,9 @@ class UI_Panel {
 
  private:
   bool TwoWayOn() const;
-  void ApplyPair(const std::string& key, const std::string& value, bool twoWay);
+  using ControlIndex = std::unordered_map<std::string_view, PPDXControl*>;
+  void ApplyPair(const std::string& key, const std::string& value, bool twoWay,
+                 const ControlIndex& index);
   // The UTF-8 job note with that keyword, made in the notes group when the
   // document has none; null when it cannot be made.
   PPDXJobNote* SpecialNote(const char* keyword);
