@@ -142,4 +142,5 @@ class UI_Panel {
   RunLoop* jpReturnLoop = nullptr;
   uint64_t jpReturnTimer = 0;
   bool loadingHelper = false;
+  bool relaunching_ = false;  // launched again without two-way data
 };

@@ -106,13 +106,16 @@ void UI_Panel::OnJPReturn() {
     case -1: {
       // Without two-way data there is nothing to fall back to: the settings
       // stay as they were.
-      if (!TwoWayOn()) break;
+      // Once fallen back, a second missing session is not asked about again.
+      if (!TwoWayOn() || relaunching_) break;
       TwoWayData prompt;
       prompt.showBiDiError();
       if (!prompt.printerInBusyState_ContinueBiDiOFF()) break;
       bonjourController->SetTwoWayOff();
       pdeData->SetUnisorPrinterAddress(CFSTR(""), bonjourController->isBIDIEnabled());
+      relaunching_ = true;
       LaunchJobProperties(kJPActionOpen);
+      relaunching_ = false;
       break;
     }
     case 0: {
