@@ -206,6 +206,16 @@ TEST_F(ViewModelSessionTest, WithoutASessionTwoWayMayBeLeftBehind) {
   }
 }
 
+TEST_F(ViewModelSessionTest, FallingBackWithoutTwoWayHappensOnce) {
+  Build();
+  address_.twoWay = true;
+  address_.stuckOn = true;
+  Script("begin-fail\n");
+  panel_->LaunchJobProperties(kJPActionOpen);
+  EXPECT_EQ(Result(), "-1");
+  EXPECT_EQ(alerts_.size(), 1u);
+}
+
 TEST_F(ViewModelSessionTest, InvalidAddressAlerts) {
   Build();
   address_.twoWay = true;

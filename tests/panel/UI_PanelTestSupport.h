@@ -60,10 +60,11 @@ class FakeAddress : public AddressController {
     calls.push_back(enabled ? "checkbox on" : "checkbox off");
   }
   void SetTwoWayOff() override {
-    twoWay = false;
+    if (!stuckOn) twoWay = false;
     calls.push_back("two-way off");
   }
   bool twoWay = false;
+  bool stuckOn = false;  // a check box that does not let go
   std::string address = "printer.example";
   std::vector<std::string> calls;
 };
