@@ -78,10 +78,19 @@ bool DescribePlacement(const std::vector<TicketEntry>& entries, const std::strin
     std::string first = FirstLine(entry.bytes);
     out << "site " << entry.site << " (" << SiteName(entry.site) << ") ";
     if (entry.site == -9) {
-      size_t left = 0;
-      for (const std::string& line : lines) {
-        left += line.rfind("%%BeginFeature: " + first + " ", 0) == 0;
+      // The panel writes its own block of a keyword it suppresses: only the
+      // blocks beyond those the ticket brought are standard ones.
+      const std::string opening = "%%BeginFeature: " + first + " ";
+      size_t inJob = 0, fromTicket = 0;
+      for (const std::string& line : lines) inJob += line.rfind(opening, 0) == 0;
+      for (const TicketEntry& other : entries) {
+        if (other.site == -9) continue;
+        std::istringstream fragment(std::string(other.bytes.begin(), other.bytes.end()));
+        for (std::string line; std::getline(fragment, line);) {
+          fromTicket += line.rfind(opening, 0) == 0;
+        }
       }
+      const size_t left = inJob > fromTicket ? inJob - fromTicket : 0;
       out << first << ": "
           << (left ? std::to_string(left) + " standard block(s) left" : "no standard block left")
           << "\n";
