@@ -14,6 +14,7 @@
 
 #include "panel/FeatureLists.h"
 #include "panel/PPDTree.h"
+#include "panel/QZVWatermark.h"
 #include "platform/CFString.h"
 #include "platform/PMDefinitions.h"
 
@@ -24,7 +25,6 @@ class PPDXControl;
 class QZVJobTicket;
 class QZVPPD;
 class QZVUnisorPrinterPList;
-class QZVWatermark;
 
 constexpr size_t kPPDCopyPathSize = 512;
 // The working copy's name in the temporary folder on newer systems.
