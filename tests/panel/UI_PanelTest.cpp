@@ -464,3 +464,17 @@ TEST_F(ViewModelTest, SystemPaper) {
     }
   }
 }
+
+TEST_F(ViewModelTest, HeapListHoldsTheSameRows) {
+  Build();
+  SDMKeyValueList* list = nullptr;
+  ASSERT_TRUE(panel_->GetDefaultSettings(&list));
+  ASSERT_NE(list, nullptr);
+  Rows rows;
+  for (uint64_t i = 0; i < list->count; ++i)
+    rows.emplace_back(WideToUtf8(list->items[i].key), WideToUtf8(list->items[i].value));
+  EXPECT_EQ(rows, DefaultRows());
+  UI_Panel::FreeSDMList(list);
+  UI_Panel::FreeSDMList(nullptr);
+  EXPECT_FALSE(panel_->GetDefaultSettings(static_cast<SDMKeyValueList**>(nullptr)));
+}
