@@ -68,7 +68,7 @@ bool ReadDMTPairs(const std::string& xml, DMTReader reader, SDMPairs& pairs) {
 // Template keys are written with or without the PPD's leading "*"; both name
 // the same feature.
 std::wstring_view BareKey(std::wstring_view key) {
-  if (!key.empty() && key.front() == L'*') key.remove_prefix(1);
+  while (!key.empty() && key.front() == L'*') key.remove_prefix(1);
   return key;
 }
 
