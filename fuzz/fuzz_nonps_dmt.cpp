@@ -97,10 +97,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckList(panel.padCovers);
     CheckList(panel.coverPages);
     CheckList(panel.slipSheets);
-    if (!document.CustomXmlData().empty()) {
-      CHECK(settings.GetInteger(".MMKey") == panel.mixedMedia.Count());
-      CHECK(settings.GetInteger(".PadCov") == panel.padCovers.Count());
-    }
+    // Written only when the template has presets to apply.
+    if (auto count = settings.GetInteger(".MMKey")) CHECK(*count == panel.mixedMedia.Count());
+    if (auto count = settings.GetInteger(".PadCov")) CHECK(*count == panel.padCovers.Count());
+    CHECK(settings.Contains(".MMKey") == settings.Contains(".PadCov"));
     for (size_t i = 0; i < static_cast<size_t>(panel.mixedMedia.Count()); ++i) {
       const std::wstring& key = panel.mixedMedia.At(i)->key;
       CHECK(key.size() > 1 && key[0] == L'*' && key[1] != L'*');
