@@ -56,7 +56,7 @@ struct WatermarkList {
 
   uint32_t count = 0;
   int32_t selected = -1;
-  std::array<std::unique_ptr<QZVWatermark>, kMaxWatermarkEntries> items{};
+  std::array<std::unique_ptr<QZVWatermark>, kMaxWatermarkEntries> items;
 };
 
 class PDEData {

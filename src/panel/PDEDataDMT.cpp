@@ -68,7 +68,7 @@ bool ReadDMTPairs(const std::string& xml, DMTReader reader, SDMPairs& pairs) {
 // Template keys are written with or without the PPD's leading "*"; both name
 // the same feature.
 std::wstring_view BareKey(std::wstring_view key) {
-  if (!key.empty() && key.front() == L'*') key.remove_prefix(1);
+  while (!key.empty() && key.front() == L'*') key.remove_prefix(1);
   return key;
 }
 
@@ -113,19 +113,16 @@ int PDEData::dmtSetNonPPDKeys() {
   PPDXControls* features = ppd->GetControls();
   int catalogFilled = 0;
   for (const auto& [key, value] : controls) {
-    // A list that is full takes no more: the surplus is ignored.
+    // A list that is full takes no more: the surplus is ignored, in the
+    // settings too.
     if (StartsWithAny(key, {L"RangeProp", L"RangeNum", L"Chapters", L"SubsetFinishing", L"MM_A"})) {
-      mixedMedia.Append(L"*" + key, value);
-      WriteSetting(printSettings, key, value);
+      if (mixedMedia.Append(L"*" + key, value)) WriteSetting(printSettings, key, value);
     } else if (StartsWith(key, L"PadCover")) {
-      padCovers.Append(key, value);
-      WriteSetting(printSettings, key, value);
+      if (padCovers.Append(key, value)) WriteSetting(printSettings, key, value);
     } else if (StartsWith(key, L"SlipSheet_")) {
-      slipSheets.Append(key, value);
-      WriteSetting(printSettings, key, value);
+      if (slipSheets.Append(key, value)) WriteSetting(printSettings, key, value);
     } else if (StartsWith(key, L"CoverPage_")) {
-      coverPages.Append(key, value);
-      WriteSetting(printSettings, key, value);
+      if (coverPages.Append(key, value)) WriteSetting(printSettings, key, value);
     } else if (key == L"QZPCMID" || key == L"QZPCName" || key == L"QZCoverSizePCMID" ||
                key == L"QZCoverSizePCName") {
       if (catalogFilled < kPaperCatalogPairs) {

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -369,35 +371,21 @@ class PanelDMTTest : public PanelSettingsTest {
  protected:
   void SetUp() override {
     PanelSettingsTest::SetUp();
-    const std::string xml =
-        "<DMT version=\"1.0\">\n<Category name=\"UI-Modification\">\n<Controls>\n"
-        "<QZVPPD key=\"MM_A1\" default=\"1-4:Tray2\"/>\n"
-        "<QZVPPD key=\"RangeProp_2\" default=\"5-6\"/>\n"
-        "<QZVPPD key=\"ChaptersStart\" default=\"3,7\"/>\n"
-        "<QZVPPD key=\"PadCoverFront\" default=\"Tray3\"/>\n"
-        "<QZVPPD key=\"SlipSheet_Paper\" default=\"Blue\"/>\n"
-        "<QZVPPD key=\"CoverPage_Back\" default=\"Printed\"/>\n"
-        "<QZVPPD key=\"QZPCName\" default=\"Glossy\"/>\n"
-        "<QZVPPD key=\"QZPCMID\" default=\"17\"/>\n"
-        "<QZVPPD key=\"Notes1\" default=\"4711\"/>\n"
-        "<QZVPPD key=\"*Instruct\" default=\"Leave at desk\"/>\n"
-        "<QZVPPD key=\"CustomPrintSize\" default=\"300 400\"/>\n"
-        "<QZVPPD key=\"QZStaple\" default=\"TopLeft\"/>\n"
-        "<QZVPPD key=\"\" default=\"nothing\"/>\n"
-        "</Controls>\n<Show>\n"
-        "<QZVPPD key=\"QZServiceMode\" value=\"False\"/>\n"
-        "<QZVPPD key=\"*QZAdmin\" value=\"False\"/>\n"
-        "<QZVPPD key=\"QZShown\" value=\"True\"/>\n"
-        "</Show>\n</Category>\n</DMT>\n";
-    body_ = NoteLine("*Notes1", "Numeric") + NoteLine("*Instruct", "Alpha|Space") +
-            "*%QZVGroupName FPPaperSource/Paper Source: True\n"
-            "*%ParamCustomPrintSize Width: 1 points 72 1224\n"
-            "*%ParamCustomPrintSize Height: 2 points 72 1728\n"
-            "*%QZVSpecialOption *DMT_Injection: False\n" +
-            DMTSection(xml);
+    std::ifstream in(std::filesystem::path(TAVRO_TEST_DATA) / "panel" / "nonps-dmt.xml");
+    std::stringstream xml;
+    xml << in.rdbuf();
+    ASSERT_FALSE(xml.str().empty());
+    body_ = Body(xml.str());
+  }
+  static std::string Body(const std::string& xml) {
+    return NoteLine("*Notes1", "Numeric") + NoteLine("*Instruct", "Alpha|Space") +
+           "*%QZVGroupName FPPaperSource/Paper Source: True\n"
+           "*%ParamCustomPrintSize Width: 1 points 72 1224\n"
+           "*%ParamCustomPrintSize Height: 2 points 72 1728\n"
+           "*%QZVSpecialOption *DMT_Injection: False\n" +
+           DMTSection(xml);
   }
 };
-
 TEST_F(PanelDMTTest, TemplateFillsListsCatalogNotesAndPrintSize) {
   PDEData& data = Make();
   ASSERT_FALSE(ppd_->get()->CustomXmlData().empty());
@@ -406,12 +394,13 @@ TEST_F(PanelDMTTest, TemplateFillsListsCatalogNotesAndPrintSize) {
   ScopedDisplayOption everything(kDisplayEverything);
   EXPECT_EQ(data.dmtSetNonPPDKeys(), 0);
 
-  // Key order: "ChaptersStart" < "MM_A1" < "RangeProp_2".
-  ASSERT_EQ(data.mixedMedia.Count(), 3);
-  EXPECT_EQ(KeyAt(data.mixedMedia, 0), L"*ChaptersStart");
-  EXPECT_EQ(KeyAt(data.mixedMedia, 1), L"*MM_A1");
+  // Every family of the mixed media, in key order, each key with a "*".
+  ASSERT_EQ(data.mixedMedia.Count(), 5);
+  const wchar_t* mixed[] = {L"*ChaptersStart", L"*MM_A1", L"*RangeNum3", L"*RangeProp_2",
+                            L"*SubsetFinishing_1"};
+  for (size_t i = 0; i < 5; ++i) EXPECT_EQ(KeyAt(data.mixedMedia, i), mixed[i]);
   EXPECT_EQ(ValueAt(data.mixedMedia, 1), L"1-4:Tray2");
-  EXPECT_EQ(KeyAt(data.mixedMedia, 2), L"*RangeProp_2");
+  ASSERT_EQ(data.padCovers.Count(), 1);  // another category's keys are not read
   EXPECT_EQ(KeyAt(data.padCovers, 0), L"PadCoverFront");
   EXPECT_EQ(KeyAt(data.slipSheets, 0), L"SlipSheet_Paper");
   EXPECT_EQ(ValueAt(data.coverPages, 0), L"Printed");
@@ -449,8 +438,32 @@ TEST_F(PanelDMTTest, TemplateFillsListsCatalogNotesAndPrintSize) {
   for (const Written& w : written)
     EXPECT_EQ(settings_.GetString(w.key), std::optional<std::string>(w.value)) << w.key;
   EXPECT_FALSE(settings_.Contains("QZStaple"));  // a PPD control: not this code's
-  EXPECT_EQ(settings_.GetInteger(".MMKey"), 3);
+  EXPECT_EQ(settings_.GetInteger(".MMKey"), 5);
   EXPECT_EQ(settings_.GetInteger(".PadCov"), 1);
+}
+
+TEST_F(PanelDMTTest, TemplateLongerThanTheListsKeepsTheirCapacity) {
+  std::string xml = "<DMT>\n<Category name=\"UI-Modification\">\n<Controls>\n";
+  for (int i = 0; i < 40; ++i) {
+    for (const char* family : {"PadCover", "SlipSheet_", "CoverPage_", "QZPCMID"})
+      xml += "<QZVPPD key=\"" + std::string(family) +
+             (family[0] == 'Q' ? "" : std::to_string(100 + i)) + "\" default=\"" +
+             std::to_string(i) + "\"/>\n";
+  }
+  xml += "</Controls>\n</Category>\n</DMT>\n";
+  body_ = Body(xml);
+  PDEData& data = Make();
+  EXPECT_EQ(data.dmtSetNonPPDKeys(), 0);
+  EXPECT_EQ(data.padCovers.Count(), 16);
+  EXPECT_EQ(data.slipSheets.Count(), 16);
+  EXPECT_EQ(data.coverPages.Count(), 16);
+  EXPECT_EQ(KeyAt(data.padCovers, 15), L"PadCover115");
+  EXPECT_EQ(settings_.GetInteger(".PadCov"), 16);
+  EXPECT_TRUE(settings_.Contains("PadCover115"));
+  EXPECT_FALSE(settings_.Contains("PadCover116"));
+  // One paper-catalog name many times: the last value, in the first pair.
+  EXPECT_EQ(std::wstring(data.paperCatalog[0].value), L"39");
+  EXPECT_EQ(std::wstring(data.paperCatalog[1].key), L"*QZPCName");
 }
 
 TEST_F(PanelDMTTest, HiddenKeysGainOneStar) {
