@@ -14,7 +14,6 @@
 
 #include "panel/FeatureLists.h"
 #include "panel/PPDTree.h"
-#include "panel/QZVWatermark.h"
 #include "platform/CFString.h"
 #include "platform/PMDefinitions.h"
 
@@ -25,6 +24,7 @@ class PPDXControl;
 class QZVJobTicket;
 class QZVPPD;
 class QZVUnisorPrinterPList;
+class QZVWatermark;
 
 constexpr size_t kPPDCopyPathSize = 512;
 // The working copy's name in the temporary folder on newer systems.
