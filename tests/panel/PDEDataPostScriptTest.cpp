@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -113,15 +115,23 @@ std::string SmallPPD(const std::string& body, const std::string& version = "3.0"
   return "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*LanguageVersion: " + language +
          "\n*LanguageEncoding: ISOLatin1\n*PCFileName: \"TEST.PPD\"\n*ModelName: \"Test\"\n"
          "*%QZVersion: \"" +
-         version + "\"\n*%QZVGroupName FPQZNotes/Notes: True\n" + body + "\n*% End of PPD file\n";
+         version +
+         "\"\n*%QZVPropPage PPMain/Main: True\n*%QZVGroupName SPMain/Main Settings: True\n"
+         "*%QZVGroupName FPQZNotes/Notes: True\n*%QZVParent SPMain/PPMain: True|Scrollpane\n"
+         "*%QZVParent FPQZNotes/SPMain: True|Rolldown\n" +
+         body + "\n*% End of PPD file\n";
 }
 
 const char* const kPageAndPrintSize = R"(
+*%QZVFlags *PageSize: ""
+*%QZVGroup *PageSize FPQZNotes:
 *OpenUI *PageSize/Page Size: PickOne
 *DefaultPageSize: Letter
 *PageSize Letter/Letter: "<</PageSize [612 792]>> setpagedevice"
 *PageSize A4/A4: "<</PageSize [595 842]>> setpagedevice"
 *CloseUI: *PageSize
+*%QZVFlags *QZPrintSize: ""
+*%QZVGroup *QZPrintSize FPQZNotes:
 *OpenUI *QZPrintSize/Print Size: PickOne
 *DefaultQZPrintSize: Letter
 *QZPrintSize Letter/Letter: "userdict /QZPrintSize (Letter) put"
@@ -410,4 +420,328 @@ TEST_F(PostScriptOutputTest, SampleWithChosenValuesInTheFixedOrder) {
   ASSERT_EQ(commands_.size(), 1u);
   EXPECT_EQ(commands_[0].title, "Command_PSQZDestination");
   EXPECT_EQ(commands_[0].body, "/Library/Caches/QZV/Box 1");
+}
+
+TEST_F(PostScriptOutputTest, ScaleIsAPercentWithTwoDecimals) {
+  struct Case {
+    long percent;
+    const char* fraction;
+  } cases[] = {{5, "0.05"}, {75, "0.75"}, {100, "1.00"}, {150, "1.50"}, {400, "4.00"}};
+  Open(SmallPPD("*%QZVFlags *QZScale: \"\"\n*%QZVGroup *QZScale FPQZNotes:\n*%QZVRange "
+                "*QZScale/Scale: (5;400;1;100) \"/QZScale <*QZScale> def\""),
+       false);
+  for (const Case& c : cases) {
+    SetRangeValue(Controls()->FindRangeControl("*QZScale", true), c.percent);
+    Run();
+    const std::string f = c.fraction;
+    EXPECT_EQ(Starting("%%BeginFeature: *QZScale"),
+              (std::vector<std::string>{
+                  "%%BeginFeature: *QZScale " + std::to_string(c.percent) +
+                  "\n userdict /VRXQZVsetpageproperties known {  << /VRXSetQZScale [ " + f +
+                  " ] >> VRXQZVsetpageproperties } { /VRXSetQZScale where { pop " + f +
+                  " VRXSetQZScale } if } ifelse \n%%EndFeature\n"}))
+        << c.percent;
+  }
+}
+
+// The colour-management note, the control bar and the paper catalog under
+// two-way and without it.
+TEST_F(PostScriptOutputTest, TwoWayBranches) {
+  const std::string body =
+      std::string(kPageAndPrintSize) +
+      "*%QZVSpecialOption *QZUTF8_Version: 6\n"
+      "*%QZVFlags *QZControlBar: \"\"\n*%QZVGroup *QZControlBar FPQZNotes:\n*OpenUI "
+      "*QZControlBar/Control Bar: PickOne\n"
+      "*DefaultQZControlBar: False\n"
+      "*QZControlBar False/Off: \"/QZBar false def\"\n"
+      "*QZControlBar Strip/Strip: \"/QZBar (Strip) def\"\n"
+      "*CloseUI: *QZControlBar\n"
+      "*%QZVFlags *QZOutProfile: \"\"\n*%QZVGroup *QZOutProfile FPQZNotes:\n"
+      "*OpenUI *QZOutProfile/Output Profile: PickOne\n"
+      "*DefaultQZOutProfile: Standard\n"
+      "*QZOutProfile Standard/Standard: \"/QZProfile (Standard) def\"\n"
+      "*CloseUI: *QZOutProfile\n" +
+      NoteLine("*QZOutProfile", "Alpha|Numeric|Space", "/QZOutProfile (<*QZOutProfile>) def");
+  for (bool bidi : {true, false}) {
+    SCOPED_TRACE(bidi ? "two-way" : "one-way");
+    PDEData& data = Open(SmallPPD(body), bidi);
+    Choose("*QZControlBar", "Strip");
+    Note("*QZOutProfile")->SetNotes("EFBBBF(a)(b) x");
+    data.paperCatalog[1].SetValue(L"Plain");
+    const QZVJobTicket& ticket = Run();
+    const std::vector<std::string> profile = Starting("%%BeginFeature: *QZOutProfile");
+    const std::vector<std::string> bar = Starting("%%BeginFeature: *QZControlBar");
+    const std::vector<std::string> catalog = Starting("%%BeginFeature: *QZPC");
+    std::string all;
+    for (const TicketEntry& entry : ticket.Entries()) all += EntryText(entry);
+    if (bidi) {
+      // The first value carries the mark, the second escapes only the first
+      // pair of parentheses.
+      ASSERT_GE(profile.size(), 1u);
+      EXPECT_EQ(profile[0],
+                "%%BeginFeature: *QZOutProfile \xEF\xBB\xBF(a)(b) x\n /VRXsetDynamicOption "
+                "where\n        { pop (*QZOutProfile) (\xEF\xBB\xBF\\050a\\051(b) x) "
+                "VRXsetDynamicOption } if\n%%EndFeature\n");
+      EXPECT_EQ(bar, (std::vector<std::string>{
+                         "%%BeginFeature: *QZControlBar Strip\n /VRXsetDynamicOption where\n"
+                         "        { pop (*QZControlBar) (Strip) VRXsetDynamicOption } "
+                         "if\n%%EndFeature\n"}));
+      EXPECT_EQ(catalog,
+                (std::vector<std::string>{"%%BeginFeature: *QZPCName Plain\n%%EndFeature\n",
+                                          "%%BeginFeature: *QZPCPPDSize Letter\n"
+                                          "%%EndFeature\n"}));
+    } else {
+      // The note is cleared and the control's own code written in its place.
+      EXPECT_EQ(Note("*QZOutProfile")->CopyCurrentControlValueString().UTF8(), "");
+      ASSERT_FALSE(profile.empty());
+      EXPECT_EQ(
+          profile[0],
+          "%%BeginFeature: *QZOutProfile Standard\n/QZProfile (Standard) def\n%%EndFeature\n");
+      for (const std::string& text : profile)
+        EXPECT_EQ(text.find("VRXsetDynamicOption"), std::string::npos) << text;
+      EXPECT_EQ(all.find("(a)(b)"), std::string::npos);
+      EXPECT_TRUE(bar.empty());
+      EXPECT_TRUE(catalog.empty());
+    }
+  }
+}
+
+TEST_F(PostScriptOutputTest, ControlBarUnderTheUTF8Levels) {
+  struct Case {
+    const char* level;
+    const char* value;
+    bool asControl;  // its own code among the controls
+    bool asDynamic;  // a dynamic option
+  } cases[] = {
+      {"6", "True", true, false},
+      {"6", "Strip", false, true},
+      {"6", "False", false, false},  // the default is no change
+      {"5", "Strip", true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.level) + " " + c.value);
+    Open(SmallPPD(std::string("*%QZVSpecialOption *QZUTF8_Version: ") + c.level +
+                  "\n*%QZVFlags *QZControlBar: \"\"\n*%QZVGroup *QZControlBar FPQZNotes:\n*OpenUI "
+                  "*QZControlBar/Control Bar: PickOne\n"
+                  "*DefaultQZControlBar: False\n"
+                  "*QZControlBar False/Off: \"/QZBar false def\"\n"
+                  "*QZControlBar True/On: \"/QZBar true def\"\n"
+                  "*QZControlBar Strip/Strip: \"/QZBar (Strip) def\"\n*CloseUI: *QZControlBar\n"),
+         true);
+    Choose("*QZControlBar", c.value);
+    Run();
+    bool control = false, dynamic = false;
+    for (const std::string& text : Starting("%%BeginFeature: *QZControlBar")) {
+      if (text.find("VRXsetDynamicOption") != std::string::npos)
+        dynamic = true;
+      else
+        control = true;
+    }
+    EXPECT_EQ(control, c.asControl);
+    EXPECT_EQ(dynamic, c.asDynamic);
+    EXPECT_EQ(gQZUTF8Version, std::atoi(c.level));
+  }
+}
+
+// Which print-size code is written, and whether the page size is.
+TEST_F(PostScriptOutputTest, PrintSizeAndCustomPaperFromTheSystem) {
+  struct Case {
+    const char* printDefault;
+    const char* page;
+    const char* print;
+    bool customPaper;
+    bool sameAsPage;  // the fixed text, else the control's code
+  } cases[] = {
+      {"Letter", "A4", "A4", false, true},
+      {"Letter", "a4", "A4", false, true},  // letter case does not count
+      {"Letter", "Letter", "A4", false, false},
+      {"Letter", "A4", "A4", true, false},
+      {"QZPrintSizeDEF", "A4", "A4", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.printDefault) + " " + c.page + " " + c.print +
+                 (c.customPaper ? " custom" : ""));
+    std::string body = kPageAndPrintSize;
+    Replace(body, "*DefaultQZPrintSize: Letter",
+            std::string("*DefaultQZPrintSize: ") + c.printDefault);
+    Replace(body, "*CloseUI: *PageSize",
+            "*PageSize a4/a4: \"<</PageSize [595 842]>> setpagedevice\"\n*CloseUI: *PageSize");
+    Replace(body, "*CloseUI: *QZPrintSize",
+            "*QZPrintSize QZPrintSizeDEF/Default: \"\"\n*CloseUI: *QZPrintSize");
+    PDEData& data = Open(SmallPPD(body), false);
+    data.customPaperFromOS = c.customPaper ? 1 : 0;
+    Choose("*PageSize", c.page);
+    Choose("*QZPrintSize", c.print);
+    const QZVJobTicket& ticket = Run();
+    const std::vector<std::string> print = Starting("%%BeginFeature: *QZPrintSize");
+    ASSERT_EQ(print.size(), 1u);
+    if (c.sameAsPage)
+      EXPECT_EQ(print[0], "%%BeginFeature: *QZPrintSize SameAsPageSize\n\n%%EndFeature\n");
+    else
+      EXPECT_EQ(print[0].find("userdict /QZPrintSize (" + std::string(c.print) + ") put"),
+                print[0].find('\n') + 1)
+          << print[0];
+    // With the system's custom paper the queue's page size stays out, even
+    // as the first control.
+    EXPECT_EQ(AtSite(ticket, kSitePageSize).size(), c.customPaper ? 0u : 1u);
+    EXPECT_EQ(Starting("%%BeginFeature: *PageSize").empty(), c.customPaper);
+  }
+}
+
+TEST_F(PostScriptOutputTest, PaperCatalog) {
+  struct Case {
+    const char* version;
+    const char* language;
+    const wchar_t* values[4];
+    const char* printSize;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"3.0", "English", {L"-1", L"-1", L"-1", L"-1"}, "A4", {}},
+      {"3.0",
+       "English",
+       {L"-1", L"Heavy", L"-1", L"0"},
+       "A4",
+       {"%%BeginFeature: *QZPCName Heavy\n%%EndFeature\n",
+        "%%BeginFeature: *QZCoverSizePCName 0\n%%EndFeature\n",
+        "%%BeginFeature: *QZPCPPDSize A4\n%%EndFeature\n"}},
+      {"3.0",
+       "English",
+       {L"7", L"-1", L"-1", L"-1"},
+       "CustomPrintSize",
+       {"%%BeginFeature: *QZPCMID 7\n%%EndFeature\n",
+        "%%BeginFeature: *QZPCPPDSize CustomPageSize0\n%%EndFeature\n"}},
+      // Only vendor version 3 PPDs take the size.
+      {"2.5",
+       "English",
+       {L"7", L"-1", L"-1", L"-1"},
+       "A4",
+       {"%%BeginFeature: *QZPCMID 7\n%%EndFeature\n"}},
+      // Japanese PPDs before UTF-8 take Japanese bytes.
+      {"2.5",
+       "Japanese",
+       {L"-1", L"\u65e5\u672c", L"-1", L"-1"},
+       "A4",
+       {"%%BeginFeature: *QZPCName \x93\xfa\x96\x7b\n%%EndFeature\n"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.version) + " " + c.language + " " + c.printSize);
+    PDEData& data = Open(SmallPPD(kPageAndPrintSize, c.version, c.language), true);
+    for (int i = 0; i < kPaperCatalogPairs; ++i) data.paperCatalog[i].SetValue(c.values[i]);
+    Choose("*QZPrintSize", c.printSize);
+    Run();
+    std::vector<std::string> catalog;
+    for (const char* key :
+         {"QZPCMID ", "QZPCName ", "QZCoverSizePCMID ", "QZCoverSizePCName ", "QZPCPPDSize "})
+      for (const std::string& line : Starting(std::string("%%BeginFeature: *") + key))
+        catalog.push_back(line);
+    EXPECT_EQ(catalog, c.lines);
+  }
+}
+
+TEST_F(PostScriptOutputTest, CustomPrintSize) {
+  Open(SmallPPD(kPageAndPrintSize), false);
+  PPDXCustomPageSizeControl* custom = Controls()->FirstCustomPageSize();
+  ASSERT_NE(custom, nullptr);
+  custom->SetWidth(300.5f);
+  custom->SetHeight(400.25f);
+  Choose("*QZPrintSize", "A4");
+  Run();
+  EXPECT_TRUE(Starting("%%BeginFeature: *CustomPrintSize").empty());
+  Choose("*QZPrintSize", "CustomPrintSize");
+  Run();
+  EXPECT_EQ(Starting("%%BeginFeature: *CustomPrintSize"),
+            (std::vector<std::string>{
+                "%%BeginFeature: *CustomPrintSize 300.50 400.25\n   userdict "
+                "/VRXQZVsetpageproperties known\n   {<< /VRXsetPrintSize [ 300.50 400.25 0 0 1 ] "
+                ">> VRXQZVsetpageproperties} if\n%%EndFeature\n"}));
+}
+
+// Wide lines are written whole in UTF-8; one that does not fit its room is
+// left out, never cut.
+TEST_F(PostScriptOutputTest, ExtraFeatureLines) {
+  PDEData& data = Open(SmallPPD(""), false);
+  data.mixedMedia.Append(L"*QZMixedMedia", L"1-2:Pl\u00e4in \u65e5\u672c");
+  data.padCovers.Append(L"QZPadCover", std::wstring(240, L'x'));
+  data.coverPages.Append(L"QZCoverPage", L"Front");
+  Run();
+  EXPECT_EQ(Starting("%%BeginFeature: *QZMixedMedia"),
+            (std::vector<std::string>{"%%BeginFeature: *QZMixedMedia 1-2:Pl\xC3\xA4in "
+                                      "\xE6\x97\xA5\xE6\x9C\xAC\n%%EndFeature\n"}));
+  EXPECT_TRUE(Starting("%%BeginFeature: *QZPadCover").empty());
+  EXPECT_EQ(Starting("%%BeginFeature: *QZCoverPage").size(), 1u);
+}
+
+// The host decides the N-up block; a bare document still gets the fixed
+// entries.
+TEST_F(PostScriptOutputTest, HostApplicationAndBareDocument) {
+  struct Case {
+    const char* host;
+    const char* version;
+    int32_t orientation;
+    bool nUp;
+  } cases[] = {
+      {"com.adobe.InDesign", "5.0", 2, true},     {"com.adobe.InDesign", "4", 4, true},
+      {"com.adobe.InDesign", "6.0", 2, false},    {"com.adobe.InDesign", "5.0", 1, false},
+      {"com.adobe.Illustrator", "5.0", 2, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.host) + " " + c.version);
+    PDEData& data = Open(SmallPPD(""), false);
+    ScopedHostApplication host(c.host);
+    SetHostApplicationShortVersion(c.version);
+    SetHostProcessName("Adobe InDesign");
+    data.osOrientation = c.orientation;
+    data.watermarks->selected = 3;  // no such entry
+    const QZVJobTicket& ticket = Run();
+    std::vector<std::string> expected;
+    if (c.nUp) expected.push_back("81 %%QZV Begin N-Up_Setting\r");
+    // The job notes' layout comments come whatever the notes.
+    for (const char* line :
+         {"81 %%BeginFeature: *QZSourceAppType ADOBE INDESIGN", "504 %%MacCoreNUp: true",
+          "504 %%Orientation: Portrait", "501 %%QZVDriver", "71 %%EndTavroPreparse1: True"})
+      expected.push_back(line);
+    EXPECT_EQ(Outline(), expected);
+    EXPECT_EQ(ticket.Entries().size(), expected.size());
+  }
+}
+
+// A job note as the first control leaves only its enciphered form.
+TEST_F(PostScriptOutputTest, FirstControlPassesTheSameRules) {
+  Open(SmallPPD(NoteLine("*QZPin", "Numeric|Password|Encrypt", "/QZPin (<*QZPin>) def") +
+                kPageAndPrintSize),
+       false);
+  Note("*QZPin")->SetNotes("98765");
+  const QZVJobTicket& ticket = Run();
+  for (const TicketEntry& entry : ticket.Entries())
+    EXPECT_EQ(EntryText(entry).find("98765"), std::string::npos) << EntryText(entry);
+  EXPECT_EQ(Starting("%%BeginFeature: *QZPin").size(), 1u);
+}
+
+TEST(PostScriptText, MarkersAndEscapes) {
+  EXPECT_EQ(ReplaceBOMMarker("EFBBBFa EFBBBF"),
+            "\xEF\xBB\xBF"
+            "a \xEF\xBB\xBF");
+  EXPECT_EQ(ReplaceBOMMarker("EFBBB efbbbf"), "EFBBB efbbbf");
+
+  struct Case {
+    const char* what;
+    const char* text;
+    const char* result;
+  } cases[] = {
+      {"(", "a(b(c", "a\\050b(c"},
+      {")", "x)y)", "x\\051y)"},
+      {"(", "none", "none"},
+      {"(", "(", "\\050"},
+  };
+  for (const Case& c : cases) {
+    char* text = strdup(c.text);
+    char* result = replaceWithBackslashIfNeeded(c.what, text);
+    EXPECT_STREQ(result, c.result);
+    // Unchanged text is handed back as it came.
+    if (std::strcmp(c.text, c.result) == 0) {
+      EXPECT_EQ(result, text);
+    }
+    std::free(result);
+  }
+  EXPECT_EQ(replaceWithBackslashIfNeeded("(", nullptr), nullptr);
 }
