@@ -16,6 +16,7 @@
 #include "PPDX/PPDObjects/Controls/PPDXRangeControl.h"
 #include "foundation/EncodingSwitches.h"
 #include "foundation/PropertyListFile.h"
+#include "panel/JobriftClient.h"
 #include "panel/PDEData.h"
 #include "panel/PanelTestSupport.h"
 #include "panel/PostScriptText.h"
@@ -744,4 +745,117 @@ TEST(PostScriptText, MarkersAndEscapes) {
     std::free(result);
   }
   EXPECT_EQ(replaceWithBackslashIfNeeded("(", nullptr), nullptr);
+}
+
+namespace {
+
+const char* const kWorkflowNotes[] = {"*QZUserName",     "*QZUserPassword",   "*QZIP",
+                                      "*QZWorkflowName", "*QZWorkflowFolder", "*QZJobriftJobId",
+                                      "*QZJRNewJobID"};
+
+// The workflow client's stand-in installed under the system root, its calls
+// logged to a file.
+class JobriftTest : public PostScriptOutputTest {
+ protected:
+  void SetUp() override {
+    PostScriptOutputTest::SetUp();
+    log_ = dir_.path() / "jobrift.log";
+    ::setenv("TAVRO_JR_LOG", log_.c_str(), 1);
+    for (const char* name : {"TAVRO_JR_JOBID", "TAVRO_JR_NO_SESSION", "TAVRO_JR_JOB_FAILS"})
+      ::unsetenv(name);
+  }
+  void TearDown() override {
+    for (const char* name :
+         {"TAVRO_JR_LOG", "TAVRO_JR_JOBID", "TAVRO_JR_NO_SESSION", "TAVRO_JR_JOB_FAILS"})
+      ::unsetenv(name);
+    PostScriptOutputTest::TearDown();
+  }
+  void Install() {
+    const std::filesystem::path library = SystemPath(kJobriftClientLibrary);
+    std::filesystem::create_directories(library.parent_path());
+    std::filesystem::copy_file(TAVRO_JOBRIFT_STUB, library);
+  }
+  PDEData& OpenWorkflow(bool bidi) {
+    std::string body = "*%QZVSpecialOption *Corvane: True\n";
+    for (const char* keyword : kWorkflowNotes) body += NoteLine(keyword, "Alpha|Numeric|Space");
+    PDEData& data = Open(SmallPPD(body), bidi);
+    Note("*QZUserName")->SetNotes("ann");
+    Note("*QZUserPassword")->SetNotes("pw1");
+    Note("*QZIP")->SetNotes("10.0.0.9");
+    Note("*QZWorkflowName")->SetNotes("Proof");
+    Note("*QZWorkflowFolder")->SetNotes("Hot Folder");
+    settings_.SetString("com.apple.print.JobInfo.PMJobName", "Report 7");
+    return data;
+  }
+  std::vector<std::string> Calls() const {
+    std::vector<std::string> lines;
+    std::istringstream in(ReadAll(log_));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+  std::string JobId(const char* keyword) {
+    return Note(keyword)->CopyCurrentControlValueString().UTF8();
+  }
+
+  std::filesystem::path log_;
+};
+
+const char* const kOpenCall = "open|10.0.0.9|ann|pw1|english|0";
+const char* const kCreateCall = "create|session|Hot Folder|Report 7|/tmp/Proof.xml";
+const char* const kCloseCall = "close|session";
+
+}  // namespace
+
+// Under two-way a PPD with the workflow option registers the job and takes
+// the identifier the service gives it.
+TEST_F(JobriftTest, PrintRegistersTheJobUnderTwoWay) {
+  Install();
+  ::setenv("TAVRO_JR_JOBID", "JR-77\xC3\xA9", 1);
+  OpenWorkflow(true);
+  Run();
+  EXPECT_EQ(Calls(), (std::vector<std::string>{kOpenCall, kCreateCall, kCloseCall}));
+  EXPECT_EQ(JobId("*QZJobriftJobId"), "JR-77\xC3\xA9");
+  EXPECT_EQ(JobId("*QZJRNewJobID"), "JR-77\xC3\xA9");
+
+  // Without two-way the service is not asked.
+  std::filesystem::remove(log_);
+  OpenWorkflow(false);
+  Run();
+  EXPECT_TRUE(Calls().empty());
+  EXPECT_EQ(JobId("*QZJobriftJobId"), "");
+}
+
+TEST_F(JobriftTest, CallsByModeAndAnswer) {
+  struct Case {
+    const char* name;
+    int mode;
+    const char* setting;  // environment switch of the stand-in
+    std::vector<std::string> calls;
+    const char* jobId;
+  } cases[] = {
+      {"new job", 2, nullptr, {kOpenCall, kCreateCall, kCloseCall}, "JR-1001"},
+      {"other mode", 1, nullptr, {kOpenCall, kCloseCall}, ""},
+      {"no session", 2, "TAVRO_JR_NO_SESSION", {kOpenCall}, ""},
+      {"job refused", 2, "TAVRO_JR_JOB_FAILS", {kOpenCall, kCreateCall, kCloseCall}, ""},
+  };
+  Install();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(log_);
+    if (c.setting) ::setenv(c.setting, "1", 1);
+    PDEData& data = OpenWorkflow(true);
+    data.UploadJobriftXMLFiles(c.mode);
+    if (c.setting) ::unsetenv(c.setting);
+    EXPECT_EQ(Calls(), c.calls);
+    EXPECT_EQ(JobId("*QZJobriftJobId"), c.jobId);
+    EXPECT_EQ(JobId("*QZJRNewJobID"), c.jobId);
+  }
+}
+
+TEST_F(JobriftTest, NothingHappensWithoutTheLibrary) {
+  PDEData& data = OpenWorkflow(true);
+  data.UploadJobriftXMLFiles(2);
+  Run();
+  EXPECT_FALSE(std::filesystem::exists(log_));
+  EXPECT_EQ(JobId("*QZJobriftJobId"), "");
 }
