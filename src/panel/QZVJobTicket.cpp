@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "PPDX/PPDObjects/Controls/PPDXControl.h"
 #include "PPDX/QZVPPD.h"
@@ -107,14 +108,70 @@ CFString QZVJobTicket::CreateRandomFileName(const char* head, char* outPath) {
   return CFString::FromUTF8(name);
 }
 
-std::string SerializeTicketEntries(const std::vector<TicketEntry>& entries) {
-  PlistValue::Array array;
-  array.reserve(entries.size() * 2);
-  for (const TicketEntry& entry : entries) {
-    array.push_back(PlistValue::Integer(entry.site));
-    array.push_back(PlistValue::Data(entry.bytes));
+namespace {
+
+// The layout the property-list library writes for an array of integers and
+// data at the top level: one tab of indent, base64 in lines of 68.
+constexpr std::string_view kPlistHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+    "<plist version=\"1.0\">\n";
+constexpr size_t kBase64Line = 68;
+
+void AppendBase64Lines(std::string& out, const std::vector<uint8_t>& bytes) {
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  size_t column = 0;
+  auto put = [&](char c) {
+    if (column == 0) out += '\t';
+    out += c;
+    if (++column == kBase64Line) {
+      out += '\n';
+      column = 0;
+    }
+  };
+  size_t i = 0;
+  for (; i + 3 <= bytes.size(); i += 3) {
+    const uint32_t v = (uint32_t{bytes[i]} << 16) | (uint32_t{bytes[i + 1]} << 8) | bytes[i + 2];
+    put(kDigits[v >> 18]);
+    put(kDigits[(v >> 12) & 63]);
+    put(kDigits[(v >> 6) & 63]);
+    put(kDigits[v & 63]);
   }
-  return PlistValue::MakeArray(std::move(array)).ToXml();
+  if (const size_t rest = bytes.size() - i) {
+    const uint32_t v = (uint32_t{bytes[i]} << 16) | (rest == 2 ? uint32_t{bytes[i + 1]} << 8 : 0);
+    put(kDigits[v >> 18]);
+    put(kDigits[(v >> 12) & 63]);
+    put(rest == 2 ? kDigits[(v >> 6) & 63] : '=');
+    put('=');
+  }
+  if (column) out += '\n';
+}
+
+}  // namespace
+
+// Written directly rather than through a property-list tree: a ticket holds
+// hundreds of fragments, and the tree's nodes cost far more than the text.
+std::string SerializeTicketEntries(const std::vector<TicketEntry>& entries) {
+  std::string out(kPlistHead);
+  if (entries.empty()) {
+    out += "<array/>\n</plist>\n";
+    return out;
+  }
+  size_t size = out.size() + 32;
+  for (const TicketEntry& entry : entries)
+    size += 48 + entry.bytes.size() * 4 / 3 + entry.bytes.size() / 51 * 2;
+  out.reserve(size);
+  out += "<array>\n";
+  for (const TicketEntry& entry : entries) {
+    out += "\t<integer>";
+    out += std::to_string(entry.site);
+    out += "</integer>\n\t<data>\n";
+    AppendBase64Lines(out, entry.bytes);
+    out += "\t</data>\n";
+  }
+  out += "</array>\n</plist>\n";
+  return out;
 }
 
 bool ParseTicketEntries(std::string_view xml, std::vector<TicketEntry>& entries,
