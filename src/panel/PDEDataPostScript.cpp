@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <iterator>
 #include <string>
 
 #include "PPDX/PPDObjects/Controls/PPDXControl.h"
@@ -72,6 +73,37 @@ constexpr const char* kOwnStepKeywords[] = {"*QZScale", "*QZPrintSize", "*QZOrie
 
 // Mac Japanese, PostScript print variant (base 1, variant 4).
 constexpr TextEncoding kMacJapanesePostScript = kTextEncodingMacJapanese | (4u << 16);
+
+// The controls the later steps look up, taken from the one walk of steps 4
+// and 7: the same first displayable control with the keyword that a search
+// would find, without a walk of its own for each.
+class SeenControls {
+ public:
+  enum Slot {
+    kOutProfile,
+    kSimulation,
+    kRGBOverride,
+    kCurveAdjust,
+    kPrintSize,
+    kPageSize,
+    kDestination,
+    kMailboxName,
+    kSlots
+  };
+  void Note(PPDXControl* control) {
+    static constexpr const char* kKeywords[kSlots] = {
+        "*QZOutProfile", "*QZSimulation", "*QZRGBOverride", "*QZCurveAdjust",
+        "*QZPrintSize",  "*PageSize",     "*QZDestination", "*QZMailboxName"};
+    const char* keyword = control->Keyword();
+    if (!keyword) return;
+    for (int i = 0; i < kSlots; ++i)
+      if (!found_[i] && std::strcmp(keyword, kKeywords[i]) == 0) found_[i] = control;
+  }
+  PPDXControl* operator[](Slot slot) const { return found_[slot]; }
+
+ private:
+  PPDXControl* found_[kSlots] = {};
+};
 
 bool Equal(const char* a, const char* b) {
   return a && b && std::strcmp(a, b) == 0;
@@ -172,7 +204,11 @@ int PDEData::OutPostscriptData(QZVJobTicket& ticket, PMPrintSession* session) {
     else if (Equal(keyword, "*QZOrientation") && !c->IsNoTavroDriverUI())
       AddText(ticket, kSiteFeature, FormatText(kOrientationFalse));
   };
-  if (control) writeControl(control);
+  SeenControls seen;
+  if (control) {
+    seen.Note(control);
+    writeControl(control);
+  }
 
   // 5. Older InDesign versions lay out N-up landscape pages themselves.
   if (HostApplicationIdentifier().find("InDesign") != std::string::npos &&
@@ -186,7 +222,10 @@ int PDEData::OutPostscriptData(QZVJobTicket& ticket, PMPrintSession* session) {
 
   // 7. Every other control.
   if (control) {
-    while ((control = controls->Next(type))) writeControl(control);
+    while ((control = controls->Next(type))) {
+      seen.Note(control);
+      writeControl(control);
+    }
   }
 
   // 8. The extra features that are no PPD controls.
@@ -200,9 +239,11 @@ int PDEData::OutPostscriptData(QZVJobTicket& ticket, PMPrintSession* session) {
         AddText(ticket, kSiteFeature, line);
 
   // 9. The colour-management keywords.
-  for (const char* keyword : kTintvaneKeywords) {
-    if (!controls) break;
-    PPDXControl* found = controls->Find(keyword, type, true);
+  const SeenControls::Slot tintvaneSlots[] = {SeenControls::kOutProfile, SeenControls::kSimulation,
+                                              SeenControls::kRGBOverride};
+  for (size_t t = 0; t < std::size(kTintvaneKeywords) && controls; ++t) {
+    const char* keyword = kTintvaneKeywords[t];
+    PPDXControl* found = seen[tintvaneSlots[t]];
     PPDXJobNote* note = controls->FindJobNote(keyword, true);
     if (bidi && note) {
       const std::string text = note->GetNotes() ? note->GetNotes() : "";
@@ -220,7 +261,7 @@ int PDEData::OutPostscriptData(QZVJobTicket& ticket, PMPrintSession* session) {
   }
 
   // 10. The curve adjustment.
-  if (PPDXControl* curve = controls ? controls->Find("*QZCurveAdjust", type, true) : nullptr) {
+  if (PPDXControl* curve = seen[SeenControls::kCurveAdjust]) {
     const std::string value = ReplaceBOMMarker(ValueUTF8(curve));
     AddText(ticket, kSiteFeature, DynamicOption(curve->Keyword(), value, value));
   }
@@ -277,7 +318,7 @@ int PDEData::OutPostscriptData(QZVJobTicket& ticket, PMPrintSession* session) {
   }
 
   // 15. The paper catalog.
-  PPDXControl* printSize = controls ? controls->Find("*QZPrintSize", type, true) : nullptr;
+  PPDXControl* printSize = seen[SeenControls::kPrintSize];
   if (bidi) {
     const bool japanese = Equal(ppd ? ppd->LanguageVersion() : nullptr, "Japanese") &&
                           (!utf8Value || std::atoi(utf8Value) < 3);
@@ -323,7 +364,7 @@ int PDEData::OutPostscriptData(QZVJobTicket& ticket, PMPrintSession* session) {
   }
 
   // 17. The print size.
-  PPDXControl* pageSize = controls ? controls->Find("*PageSize", type, true) : nullptr;
+  PPDXControl* pageSize = seen[SeenControls::kPageSize];
   if (printSize && pageSize) {
     PPDXPopupControl* popup = controls->FindPopup("*QZPrintSize", true);
     if (popup && Equal(popup->GetDefaultKeyword(), "QZPrintSizeDEF")) {
@@ -338,8 +379,8 @@ int PDEData::OutPostscriptData(QZVJobTicket& ticket, PMPrintSession* session) {
   }
 
   // 18. The mailbox destination.
-  PPDXControl* destination = controls ? controls->Find("*QZDestination", type, true) : nullptr;
-  PPDXControl* mailbox = controls ? controls->Find("*QZMailboxName", type, true) : nullptr;
+  PPDXControl* destination = seen[SeenControls::kDestination];
+  PPDXControl* mailbox = seen[SeenControls::kMailboxName];
   if (destination && mailbox && EqualNoCase(ValueUTF8(destination), "File")) {
     const std::string name(UTF8Prefix(ValueUTF8(mailbox), 1023));
     const std::string path = FormatText(kMailboxPathTemplate, name.c_str());

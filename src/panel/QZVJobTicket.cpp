@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <string_view>
 
@@ -117,35 +118,42 @@ constexpr std::string_view kPlistHead =
     "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
     "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
     "<plist version=\"1.0\">\n";
-constexpr size_t kBase64Line = 68;
+constexpr size_t kBase64Line = 68;       // characters
+constexpr size_t kBase64LineBytes = 51;  // the bytes they encode
 
-void AppendBase64Lines(std::string& out, const std::vector<uint8_t>& bytes) {
+// Bytes of the base64 lines of n bytes: each line a tab, text and a newline.
+size_t Base64LinesSize(size_t n) {
+  const size_t text = (n + 2) / 3 * 4;
+  return text + (text + kBase64Line - 1) / kBase64Line * 2;
+}
+
+char* PutBase64Lines(char* out, const uint8_t* in, size_t n) {
   static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  size_t column = 0;
-  auto put = [&](char c) {
-    if (column == 0) out += '\t';
-    out += c;
-    if (++column == kBase64Line) {
-      out += '\n';
-      column = 0;
+  while (n > 0) {
+    const size_t line = n < kBase64LineBytes ? n : kBase64LineBytes;
+    *out++ = '\t';
+    size_t i = 0;
+    for (; i + 3 <= line; i += 3) {
+      const uint32_t v = (uint32_t{in[i]} << 16) | (uint32_t{in[i + 1]} << 8) | in[i + 2];
+      out[0] = kDigits[v >> 18];
+      out[1] = kDigits[(v >> 12) & 63];
+      out[2] = kDigits[(v >> 6) & 63];
+      out[3] = kDigits[v & 63];
+      out += 4;
     }
-  };
-  size_t i = 0;
-  for (; i + 3 <= bytes.size(); i += 3) {
-    const uint32_t v = (uint32_t{bytes[i]} << 16) | (uint32_t{bytes[i + 1]} << 8) | bytes[i + 2];
-    put(kDigits[v >> 18]);
-    put(kDigits[(v >> 12) & 63]);
-    put(kDigits[(v >> 6) & 63]);
-    put(kDigits[v & 63]);
+    if (const size_t rest = line - i) {
+      const uint32_t v = (uint32_t{in[i]} << 16) | (rest == 2 ? uint32_t{in[i + 1]} << 8 : 0);
+      out[0] = kDigits[v >> 18];
+      out[1] = kDigits[(v >> 12) & 63];
+      out[2] = rest == 2 ? kDigits[(v >> 6) & 63] : '=';
+      out[3] = '=';
+      out += 4;
+    }
+    *out++ = '\n';
+    in += line;
+    n -= line;
   }
-  if (const size_t rest = bytes.size() - i) {
-    const uint32_t v = (uint32_t{bytes[i]} << 16) | (rest == 2 ? uint32_t{bytes[i + 1]} << 8 : 0);
-    put(kDigits[v >> 18]);
-    put(kDigits[(v >> 12) & 63]);
-    put(rest == 2 ? kDigits[(v >> 6) & 63] : '=');
-    put('=');
-  }
-  if (column) out += '\n';
+  return out;
 }
 
 }  // namespace
@@ -158,19 +166,30 @@ std::string SerializeTicketEntries(const std::vector<TicketEntry>& entries) {
     out += "<array/>\n</plist>\n";
     return out;
   }
-  size_t size = out.size() + 32;
+  constexpr std::string_view kOpen = "<array>\n", kClose = "</array>\n</plist>\n";
+  constexpr std::string_view kSiteOpen = "\t<integer>", kSiteClose = "</integer>\n\t<data>\n",
+                             kDataClose = "\t</data>\n";
+  size_t size = out.size() + kOpen.size() + kClose.size();
   for (const TicketEntry& entry : entries)
-    size += 48 + entry.bytes.size() * 4 / 3 + entry.bytes.size() / 51 * 2;
-  out.reserve(size);
-  out += "<array>\n";
+    size += kSiteOpen.size() + 11 + kSiteClose.size() + Base64LinesSize(entry.bytes.size()) +
+            kDataClose.size();
+  const size_t head = out.size();
+  out.resize(size);
+  char* at = out.data() + head;
+  auto put = [&at](std::string_view text) {
+    std::memcpy(at, text.data(), text.size());
+    at += text.size();
+  };
+  put(kOpen);
   for (const TicketEntry& entry : entries) {
-    out += "\t<integer>";
-    out += std::to_string(entry.site);
-    out += "</integer>\n\t<data>\n";
-    AppendBase64Lines(out, entry.bytes);
-    out += "\t</data>\n";
+    put(kSiteOpen);
+    at = std::to_chars(at, at + 11, entry.site).ptr;
+    put(kSiteClose);
+    at = PutBase64Lines(at, entry.bytes.data(), entry.bytes.size());
+    put(kDataClose);
   }
-  out += "</array>\n</plist>\n";
+  put(kClose);
+  out.resize(static_cast<size_t>(at - out.data()));
   return out;
 }
 
