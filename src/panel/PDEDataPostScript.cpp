@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <iterator>
 #include <string>
+#include <string_view>
 
 #include "PPDX/PPDObjects/Controls/PPDXControl.h"
 #include "PPDX/PPDObjects/Controls/PPDXControls.h"
@@ -91,13 +92,14 @@ class SeenControls {
     kSlots
   };
   void Note(PPDXControl* control) {
-    static constexpr const char* kKeywords[kSlots] = {
+    static constexpr std::string_view kKeywords[kSlots] = {
         "*QZOutProfile", "*QZSimulation", "*QZRGBOverride", "*QZCurveAdjust",
         "*QZPrintSize",  "*PageSize",     "*QZDestination", "*QZMailboxName"};
     const char* keyword = control->Keyword();
     if (!keyword) return;
+    const std::string_view name(keyword);
     for (int i = 0; i < kSlots; ++i)
-      if (!found_[i] && std::strcmp(keyword, kKeywords[i]) == 0) found_[i] = control;
+      if (!found_[i] && name == kKeywords[i]) found_[i] = control;
   }
   PPDXControl* operator[](Slot slot) const { return found_[slot]; }
 
@@ -195,8 +197,10 @@ int PDEData::OutPostscriptData(QZVJobTicket& ticket, PMPrintSession* session) {
     if (customPaperFromOS && Equal(keyword, "*PageSize")) return;
     if (gQZUTF8Version >= 6 && Equal(keyword, "*QZControlBar") && controlBar != "True") return;
     bool ownStep = c->Type() == kJobNoteControl;
-    for (const char* tintvane : kTintvaneKeywords)
-      if (std::strstr(keyword, tintvane)) ownStep = true;
+    // The shortest of them has 13 characters.
+    if (std::strlen(keyword) >= 13)
+      for (const char* tintvane : kTintvaneKeywords)
+        if (std::strstr(keyword, tintvane)) ownStep = true;
     for (const char* own : kOwnStepKeywords)
       if (Equal(keyword, own)) ownStep = true;
     if (!ownStep)

@@ -55,7 +55,7 @@ void QZVJobTicket::Add(PostScriptInjectionSite site, PPDXControl* control) {
   if (!control) return;
   const long length = control->PostScript(nullptr);
   if (length < 0 || static_cast<size_t>(length) > kTicketControlCodeLimit) return;
-  unsigned char buffer[kTicketControlCodeLimit] = {};
+  unsigned char buffer[kTicketControlCodeLimit];  // only the code's bytes are read
   if (length > 0) {
     const long written = control->PostScript(buffer);
     if (written != length) return;
