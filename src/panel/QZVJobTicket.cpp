@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
+#include <string_view>
 
 #include "PPDX/PPDObjects/Controls/PPDXControl.h"
 #include "PPDX/QZVPPD.h"
@@ -53,7 +55,7 @@ void QZVJobTicket::Add(PostScriptInjectionSite site, PPDXControl* control) {
   if (!control) return;
   const long length = control->PostScript(nullptr);
   if (length < 0 || static_cast<size_t>(length) > kTicketControlCodeLimit) return;
-  unsigned char buffer[kTicketControlCodeLimit] = {};
+  unsigned char buffer[kTicketControlCodeLimit];  // only the code's bytes are read
   if (length > 0) {
     const long written = control->PostScript(buffer);
     if (written != length) return;
@@ -107,14 +109,88 @@ CFString QZVJobTicket::CreateRandomFileName(const char* head, char* outPath) {
   return CFString::FromUTF8(name);
 }
 
-std::string SerializeTicketEntries(const std::vector<TicketEntry>& entries) {
-  PlistValue::Array array;
-  array.reserve(entries.size() * 2);
-  for (const TicketEntry& entry : entries) {
-    array.push_back(PlistValue::Integer(entry.site));
-    array.push_back(PlistValue::Data(entry.bytes));
+namespace {
+
+// The layout the property-list library writes for an array of integers and
+// data at the top level: one tab of indent, base64 in lines of 68.
+constexpr std::string_view kPlistHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+    "<plist version=\"1.0\">\n";
+constexpr size_t kBase64Line = 68;       // characters
+constexpr size_t kBase64LineBytes = 51;  // the bytes they encode
+
+// Bytes of the base64 lines of n bytes: each line a tab, text and a newline.
+size_t Base64LinesSize(size_t n) {
+  const size_t text = (n + 2) / 3 * 4;
+  return text + (text + kBase64Line - 1) / kBase64Line * 2;
+}
+
+char* PutBase64Lines(char* out, const uint8_t* in, size_t n) {
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  while (n > 0) {
+    const size_t line = n < kBase64LineBytes ? n : kBase64LineBytes;
+    *out++ = '\t';
+    size_t i = 0;
+    for (; i + 3 <= line; i += 3) {
+      const uint32_t v = (uint32_t{in[i]} << 16) | (uint32_t{in[i + 1]} << 8) | in[i + 2];
+      out[0] = kDigits[v >> 18];
+      out[1] = kDigits[(v >> 12) & 63];
+      out[2] = kDigits[(v >> 6) & 63];
+      out[3] = kDigits[v & 63];
+      out += 4;
+    }
+    if (const size_t rest = line - i) {
+      const uint32_t v = (uint32_t{in[i]} << 16) | (rest == 2 ? uint32_t{in[i + 1]} << 8 : 0);
+      out[0] = kDigits[v >> 18];
+      out[1] = kDigits[(v >> 12) & 63];
+      out[2] = rest == 2 ? kDigits[(v >> 6) & 63] : '=';
+      out[3] = '=';
+      out += 4;
+    }
+    *out++ = '\n';
+    in += line;
+    n -= line;
   }
-  return PlistValue::MakeArray(std::move(array)).ToXml();
+  return out;
+}
+
+}  // namespace
+
+// Written directly rather than through a property-list tree: a ticket holds
+// hundreds of fragments, and the tree's nodes cost far more than the text.
+std::string SerializeTicketEntries(const std::vector<TicketEntry>& entries) {
+  std::string out(kPlistHead);
+  if (entries.empty()) {
+    out += "<array/>\n</plist>\n";
+    return out;
+  }
+  constexpr std::string_view kOpen = "<array>\n", kClose = "</array>\n</plist>\n";
+  constexpr std::string_view kSiteOpen = "\t<integer>", kSiteClose = "</integer>\n\t<data>\n",
+                             kDataClose = "\t</data>\n";
+  size_t size = out.size() + kOpen.size() + kClose.size();
+  for (const TicketEntry& entry : entries)
+    size += kSiteOpen.size() + 11 + kSiteClose.size() + Base64LinesSize(entry.bytes.size()) +
+            kDataClose.size();
+  const size_t head = out.size();
+  out.resize(size);
+  char* at = out.data() + head;
+  auto put = [&at](std::string_view text) {
+    std::memcpy(at, text.data(), text.size());
+    at += text.size();
+  };
+  put(kOpen);
+  for (const TicketEntry& entry : entries) {
+    put(kSiteOpen);
+    at = std::to_chars(at, at + 11, entry.site).ptr;
+    put(kSiteClose);
+    at = PutBase64Lines(at, entry.bytes.data(), entry.bytes.size());
+    put(kDataClose);
+  }
+  put(kClose);
+  out.resize(static_cast<size_t>(at - out.data()));
+  return out;
 }
 
 bool ParseTicketEntries(std::string_view xml, std::vector<TicketEntry>& entries,

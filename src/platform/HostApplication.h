@@ -16,6 +16,14 @@ void SetHostApplicationIdentifier(const std::string& identifier);
 // True when the identifier contains text, ignoring letter case.
 bool HostApplicationIdentifierContains(const char* text);
 
+// The host's "CFBundleShortVersionString" (empty when not set: Linux hosts
+// have no bundle to read it from) and its process name (the program's short
+// name unless set).
+const std::string& HostApplicationShortVersion();
+void SetHostApplicationShortVersion(const std::string& version);
+const std::string& HostProcessName();
+void SetHostProcessName(const std::string& name);
+
 // Sets the host identifier for the lifetime of the object and puts the previous
 // one back on every way out of the scope.
 class ScopedHostApplication {
