@@ -304,7 +304,7 @@ int PDEData::OutPostscriptData(QZVJobTicket& ticket, PMPrintSession* session) {
     QZVWatermark* watermark = selected >= 0 &&
                                       static_cast<uint32_t>(selected) < watermarks->count &&
                                       static_cast<size_t>(selected) < watermarks->items.size()
-                                  ? watermarks->items[static_cast<size_t>(selected)]
+                                  ? watermarks->items[static_cast<size_t>(selected)].get()
                                   : nullptr;
     std::string resource;
     if (watermark &&
