@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -105,9 +106,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     panel.coverPages.Append(L"QZCoverPage", L"Back");
     panel.paperCatalog[0].SetValue(L"12");
     panel.paperCatalog[3].SetValue(L"\u65e5\u672c");
-    QZVWatermark watermark("0,0,0,0,0,0,0,1,0,0,0,0,12,Times-Roman,Fuzz (text)");
-    panel.watermarks->items[0] = &watermark;
-    panel.watermarks->count = 1;
+    panel.watermarks->Clear();
+    panel.watermarks->Append(
+        std::make_unique<QZVWatermark>("0,0,0,0,0,0,0,1,0,0,0,0,12,Times-Roman,Fuzz (text)"));
     panel.watermarks->selected = (choice & 0x40) ? 0 : 5;
     if (PPDXControls* controls = document.GetControls()) {
       int n = 0;

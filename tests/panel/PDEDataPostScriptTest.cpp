@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -289,9 +290,9 @@ TEST_F(PostScriptOutputTest, SampleWithChosenValuesInTheFixedOrder) {
   data.coverPages.Append(L"QZCoverPage", L"Back");
   data.paperCatalog[0].SetValue(L"12");
   data.paperCatalog[2].SetValue(L"4");
-  QZVWatermark watermark("0,0,0,0,0,0,0,1,0,0,0,0,12,Times-Roman,Draft");
-  data.watermarks->items[0] = &watermark;
-  data.watermarks->count = 1;
+  data.watermarks->Clear();
+  data.watermarks->Append(
+      std::make_unique<QZVWatermark>("0,0,0,0,0,0,0,1,0,0,0,0,12,Times-Roman,Draft"));
   data.watermarks->selected = 0;
 
   const QZVJobTicket& ticket = Run();
@@ -413,7 +414,7 @@ TEST_F(PostScriptOutputTest, SampleWithChosenValuesInTheFixedOrder) {
   EXPECT_EQ(AtSite(ticket, 501),
             (std::vector<std::string>{"%%QZVDriver\n", "%%QZUTF8_Version: 6 \n"}));
   std::string resource;
-  ASSERT_EQ(MakeWatermarkResource(watermark, "English", kPMPortrait, resource),
+  ASSERT_EQ(MakeWatermarkResource(*data.watermarks->Selected(), "English", kPMPortrait, resource),
             WatermarkResourceStatus::kWritten);
   EXPECT_NE(std::find(texts.begin(), texts.end(), resource), texts.end());
 

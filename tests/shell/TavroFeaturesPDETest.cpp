@@ -408,7 +408,9 @@ TEST_F(PanelLifecycleTest, ProcessWidePanelsStayConsistentInEveryOrderOfRelease)
             TavroFeaturesPDE::initWithCallback(&Queue("Q" + trace + std::to_string(i)));
         ASSERT_NE(nullptr, panel);
         EXPECT_EQ(panel, CurrentPDEPanel());
-        if (i > 0) EXPECT_EQ(panels.back(), SavedPDEPanel());
+        if (i > 0) {
+          EXPECT_EQ(panels.back(), SavedPDEPanel());
+        }
         EXPECT_EQ(i >= 2, IgnoreNextPanelRelease());
         panels.push_back(panel);
         live.insert(panel);
