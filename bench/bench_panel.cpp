@@ -34,6 +34,7 @@
 #include "platform/SystemSettings.h"
 #include "serverlink/LocalQueueLink.h"
 #include "serverlink/WaitClock.h"
+#include "shell/HeadlessHost.h"
 #include "shell/TavroFeaturesPDE.h"
 
 namespace {
@@ -47,21 +48,6 @@ class InstantClock : public WaitClock {
 
  private:
   double now_ = 0;
-};
-
-class BenchHost : public TavroPDEHostCallback {
- public:
-  explicit BenchHost(PMPrinterRef printer) : printer_(printer), session_(std::move(printer)) {}
-  PMPrinter* Printer() override { return printer_.get(); }
-  PMPrintSession* PrintSession() override { return &session_; }
-  PMPrintSettings* PrintSettings() override { return &settings_; }
-  PMPageFormat* PageFormat() override { return &format_; }
-
- private:
-  PMPrinterRef printer_;
-  PMPrintSession session_;
-  PMPrintSettings settings_;
-  PMPageFormat format_;
 };
 
 // A root of its own with a copy of the bundle that also serves the
@@ -96,14 +82,14 @@ class BenchWorld {
     fs::remove_all(dir_, ec);
   }
   // The queue's host; the queue is made once per file.
-  BenchHost* Host(const std::string& ppd) {
-    std::unique_ptr<BenchHost>& host = hosts_[ppd];
+  HeadlessHost* Host(const std::string& ppd) {
+    std::unique_ptr<HeadlessHost>& host = hosts_[ppd];
     if (!host) {
       const std::string name = "Q" + std::to_string(hosts_.size());
       LocalQueueCreate(name, ppd, {});
       PMPrinterRef printer;
       if (PMPrinterCreateFromPrinterID(name, &printer) != noErr) return nullptr;
-      host = std::make_unique<BenchHost>(printer);
+      host = std::make_unique<HeadlessHost>(printer);
     }
     return host.get();
   }
@@ -114,7 +100,7 @@ class BenchWorld {
   std::unique_ptr<ScopedPrintingBackend> backend_;
   InstantClock instant_;
   std::unique_ptr<ScopedWaitClock> clock_;
-  std::map<std::string, std::unique_ptr<BenchHost>> hosts_;
+  std::map<std::string, std::unique_ptr<HeadlessHost>> hosts_;
 };
 
 BenchWorld& World() {
@@ -151,7 +137,7 @@ void BM_PanelParseOnly(benchmark::State& state) {
 void BM_PanelCreateToTicket(benchmark::State& state) {
   const std::string ppd = PPDFor(static_cast<int>(state.range(0)));
   if (ppd.empty()) return state.SkipWithError("TAVRO_BENCH_VENDOR_PPD is not set");
-  BenchHost* host = World().Host(ppd);
+  HeadlessHost* host = World().Host(ppd);
   if (!host) return state.SkipWithError("no local queue");
   double spent = 0;
   for (auto _ : state) {

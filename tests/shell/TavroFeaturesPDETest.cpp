@@ -29,6 +29,7 @@
 #include "platform/SystemSettings.h"
 #include "serverlink/LocalQueueLink.h"
 #include "serverlink/WaitClock.h"
+#include "shell/HeadlessHost.h"
 #include "shell/PlistParser.h"
 #include "shell/PopupJobNoteState.h"
 #include "shell/TavroFeaturesPDEPlugIn.h"
@@ -52,21 +53,6 @@ std::string Replace(std::string text, const std::string& from, const std::string
   if (at != std::string::npos) text.replace(at, from.size(), to);
   return text;
 }
-
-class TestHost : public TavroPDEHostCallback {
- public:
-  explicit TestHost(PMPrinterRef printer) : printer_(printer), session_(std::move(printer)) {}
-  PMPrinter* Printer() override { return printer_.get(); }
-  PMPrintSession* PrintSession() override { return &session_; }
-  PMPrintSettings* PrintSettings() override { return &settings_; }
-  PMPageFormat* PageFormat() override { return &format_; }
-
- private:
-  PMPrinterRef printer_;
-  PMPrintSession session_;
-  PMPrintSettings settings_;
-  PMPageFormat format_;
-};
 
 // The waits for command jobs pass at once: time moves only by the sleeps.
 class InstantClock : public WaitClock {
@@ -117,8 +103,8 @@ class PanelLifecycleTest : public ::testing::Test {
   }
 
   // A queue of the given PPD text; its host callback.
-  TestHost& Queue(const std::string& name, const std::string& ppdText = ReadWhole(kSamplePPD),
-                  const std::string& makeAndModel = "") {
+  HeadlessHost& Queue(const std::string& name, const std::string& ppdText = ReadWhole(kSamplePPD),
+                      const std::string& makeAndModel = "") {
     const std::string ppd = dir_.Path() + "/" + name + ".source.ppd";
     std::ofstream(ppd) << ppdText;
     LocalQueueSetup setup;
@@ -127,11 +113,11 @@ class PanelLifecycleTest : public ::testing::Test {
     EXPECT_EQ(noErr, LocalQueueCreate(name, ppd, setup));
     PMPrinterRef printer;
     EXPECT_EQ(noErr, PMPrinterCreateFromPrinterID(name, &printer));
-    hosts_.push_back(std::make_unique<TestHost>(printer));
+    hosts_.push_back(std::make_unique<HeadlessHost>(printer));
     return *hosts_.back();
   }
 
-  static Panel Make(TestHost& host) { return Panel(TavroFeaturesPDE::initWithCallback(&host)); }
+  static Panel Make(HeadlessHost& host) { return Panel(TavroFeaturesPDE::initWithCallback(&host)); }
 
   static std::vector<PMJobInfo> CommandJobs() {
     std::vector<PMJobInfo> jobs, commands;
@@ -158,7 +144,7 @@ class PanelLifecycleTest : public ::testing::Test {
   InstantClock instant_;
   std::optional<ScopedWaitClock> clock_;
   std::optional<std::string> savedTmp_;
-  std::vector<std::unique_ptr<TestHost>> hosts_;
+  std::vector<std::unique_ptr<HeadlessHost>> hosts_;
 };
 
 }  // namespace
@@ -241,7 +227,7 @@ TEST_F(PanelLifecycleTest, OnlyListedPPDsWithAControllerVersionGetAPanel) {
       {"Unversioned", Replace(sample, "*%QZVersion: \"1.0\"", "*%Comment: \"1.0\""), false},
   };
   for (const Case& c : cases) {
-    TestHost& host = Queue(c.name, c.ppd);
+    HeadlessHost& host = Queue(c.name, c.ppd);
     TavroFeaturesPDEPlugIn plugIn;
     std::optional<std::vector<TavroFeaturesPDE*>> panels =
         plugIn.PDEPanelsForType(TAVRO_PDE_PANEL_TYPE, &host);
@@ -275,7 +261,7 @@ TEST_F(PanelLifecycleTest, RestoreTakesTheSettingsOnlyForTheSamePCFileName) {
                {"OTHER.PPD", true, "None"},
                {nullptr, true, "None"}};
   for (const Case& c : cases) {
-    TestHost& host = Queue("Restore");
+    HeadlessHost& host = Queue("Restore");
     if (c.pcFileName) host.PrintSettings()->SetString("PCFILENAME", c.pcFileName);
     host.PrintSettings()->SetString("*Duplex", "DuplexTumble");
     if (c.withQZDuplex) host.PrintSettings()->SetString("*QZDuplex", "None");
@@ -308,7 +294,7 @@ TEST_F(PanelLifecycleTest, AutomationPresetIsAppliedOncePerPanel) {
   const std::string path = SystemPath(kAutomationFile);
   std::ofstream(path) << file.ToXml();
 
-  TestHost& host = Queue("Auto");
+  HeadlessHost& host = Queue("Auto");
   Panel panel = Make(host);
   ASSERT_TRUE(panel);
   EXPECT_TRUE(panel->automationApplied());
@@ -327,7 +313,7 @@ TEST_F(PanelLifecycleTest, AutomationPresetIsAppliedOncePerPanel) {
   file.Set(kAutomationKeyName, PlistValue::String("something else"));
   file.Remove(kLastUsedPresetKey);
   std::ofstream(path, std::ios::trunc) << file.ToXml();
-  TestHost& other = Queue("Other");
+  HeadlessHost& other = Queue("Other");
   Panel second = Make(other);
   ASSERT_TRUE(second);
   EXPECT_NE("DuplexNoTumble", Value(*second, "*Duplex"));
@@ -338,7 +324,7 @@ TEST_F(PanelLifecycleTest, PrintingHandsTheTicketOverByCommandsFrom107AndAsAFile
     SCOPED_TRACE(minor);
     ScopedSystemMinorVersion version(minor);
     LocalQueueResetJobs();
-    TestHost& host = Queue("Print");
+    HeadlessHost& host = Queue("Print");
     Panel panel = Make(host);
     ASSERT_TRUE(panel);
     panel->SaveValues();
@@ -368,7 +354,7 @@ TEST_F(PanelLifecycleTest, PrintingHandsTheTicketOverByCommandsFrom107AndAsAFile
 }
 
 TEST_F(PanelLifecycleTest, ClosingWithoutPrintingKeepsATicketAndSendsNothing) {
-  TestHost& host = Queue("Close");
+  HeadlessHost& host = Queue("Close");
   Panel panel = Make(host);
   ASSERT_TRUE(panel);
   const std::string key = CreatePostscriptDataFileKey().UTF8();
@@ -382,7 +368,7 @@ TEST_F(PanelLifecycleTest, ClosingWithoutPrintingKeepsATicketAndSendsNothing) {
 }
 
 TEST_F(PanelLifecycleTest, AnAccountingCancelStopsThePrintBeforeTheTicket) {
-  TestHost& host = Queue("Cancel");
+  HeadlessHost& host = Queue("Cancel");
   Panel panel = Make(host);
   ASSERT_TRUE(panel);
   int asked = 0;
@@ -436,7 +422,7 @@ TEST_F(PanelLifecycleTest, ProcessWidePanelsStayConsistentInEveryOrderOfRelease)
 }
 
 TEST_F(PanelLifecycleTest, ThePanelShowsTheMakeAndModelByTheCutRule) {
-  TestHost& host =
+  HeadlessHost& host =
       Queue("Named", ReadWhole(kSamplePPD), "Tavro C750 PostScript Controller 10.41 Office");
   Panel panel = Make(host);
   ASSERT_TRUE(panel);
@@ -445,7 +431,7 @@ TEST_F(PanelLifecycleTest, ThePanelShowsTheMakeAndModelByTheCutRule) {
 }
 
 TEST_F(PanelLifecycleTest, HeadlessChoicesAreCheckedLikeTheUsersChoices) {
-  TestHost& host = Queue("Choose");
+  HeadlessHost& host = Queue("Choose");
   Panel panel = Make(host);
   ASSERT_TRUE(panel);
   struct Case {
@@ -482,7 +468,7 @@ TEST_F(PanelLifecycleTest, HeadlessChoicesAreCheckedLikeTheUsersChoices) {
 }
 
 TEST_F(PanelLifecycleTest, AWatermarkIsChosenFromTheDefaultsAndKeptForTheQueue) {
-  TestHost& host = Queue("Marks");
+  HeadlessHost& host = Queue("Marks");
   Panel panel = Make(host);
   ASSERT_TRUE(panel);
   std::string message;

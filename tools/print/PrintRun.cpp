@@ -10,7 +10,6 @@
 #include <sstream>
 #include <thread>
 
-#include "HeadlessHost.h"
 #include "PanelLibrary.h"
 #include "QueuePPD.h"
 #include "platform/LocalQueues.h"
@@ -19,6 +18,7 @@
 #include "platform/SystemSettings.h"
 #include "queue/ticket/TicketFile.h"
 #include "queue/ticket/TicketOption.h"
+#include "shell/HeadlessHost.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // The host's side of the panel: the callback object a print dialog hands the
 // panel, holding the printer, session, print settings and page format that
-// the panel reads and writes.
+// the panel reads and writes. Hosts without a screen, and the tests and
+// benchmarks that drive a panel, use it as it is.
 #pragma once
 
 #include "platform/PMPageFormat.h"
