@@ -145,8 +145,10 @@ TavroFeaturesPDE* TavroFeaturesPDE::initWithCallback(TavroPDEHostCallback* callb
   if (!callback) return nullptr;
   auto* panel = new TavroFeaturesPDE(callback, std::move(view));
   if (!panel->Create()) {
-    // Not yet the current panel: nothing process-wide points to it.
+    // Not yet the current panel: nothing process-wide points to it, and the
+    // process-wide session goes back to the current panel's.
     delete panel;
+    SetCurrentPrintSession(gCurrentPanel ? Unowned(gCurrentPanel->mySession) : nullptr);
     return nullptr;
   }
   return panel;
@@ -230,7 +232,6 @@ bool TavroFeaturesPDE::Create() {
   gLivePanels.push_back(this);
 
   if (!outputBinsView) outputBinsView = std::make_unique<HeadlessPanelView>();
-  viewLoaded = true;
   myUi_Panel = std::make_unique<UI_Panel>(myPDEData.get(), outputBinsView->Pane(),
                                           outputBinsView->Address());
 
@@ -269,7 +270,6 @@ void TavroFeaturesPDE::RefreshFromCallback(TavroPDEHostCallback* callback) {
 
 PanelView* TavroFeaturesPDE::panelView() {
   if (!outputBinsView) outputBinsView = std::make_unique<HeadlessPanelView>();
-  viewLoaded = true;
   return outputBinsView.get();
 }
 
@@ -485,7 +485,7 @@ void TavroFeaturesPDE::dealloc() {
         gSavedPanel ? gSavedPanel : (gLivePanels.empty() ? nullptr : gLivePanels.back());
     gSavedPanel = nullptr;
   }
-  if (!gCurrentPanel) SetCurrentPrintSession(nullptr);
+  SetCurrentPrintSession(gCurrentPanel ? Unowned(gCurrentPanel->mySession) : nullptr);
   delete this;
 }
 

@@ -122,7 +122,6 @@ class TavroFeaturesPDE41E2112826D64D35B898DBD8D5A9D932 : public TavroPDEPanel {
   std::string thePDEName;
   std::string printerURI;
   std::unique_ptr<PanelView> outputBinsView;
-  bool viewLoaded = false;
   PMPrintSession* mySession = nullptr;
   PMPrintSettings* printSettings = nullptr;
   PMPrinter* printer = nullptr;
@@ -131,7 +130,6 @@ class TavroFeaturesPDE41E2112826D64D35B898DBD8D5A9D932 : public TavroPDEPanel {
   std::unique_ptr<PDEData> myPDEData;
   std::unique_ptr<UI_Panel> myUi_Panel;
   std::string myBundleVersion;
-  std::string mBundlePPDID;
   int32_t automationCalled = 0;
   uint8_t shouldRestore = 0;
   uint8_t customPageSize = 0;

@@ -17,6 +17,7 @@
 #include "PPDX/PPDObjects/Controls/PPDXControls.h"
 #include "PPDX/PPDObjects/Controls/PPDXPopupControl.h"
 #include "PPDX/QZVPPD.h"
+#include "foundation/CurrentPrintSession.h"
 #include "foundation/PDEIdentity.h"
 #include "panel/PDEData.h"
 #include "platform/LocalQueues.h"
@@ -239,6 +240,8 @@ TEST_F(PanelLifecycleTest, OnlyListedPPDsWithAControllerVersionGetAPanel) {
       for (TavroFeaturesPDE* p : *panels) p->Release();
     }
     EXPECT_EQ(nullptr, CurrentPDEPanel()) << c.name;
+    // Nothing process-wide is left pointing at the host's session.
+    EXPECT_EQ(nullptr, CurrentPrintSession()) << c.name;
     // Any other type: no panels, and the C entry says the same.
     std::optional<std::vector<TavroFeaturesPDE*>> other = plugIn.PDEPanelsForType("other", &host);
     ASSERT_TRUE(other.has_value());
@@ -417,6 +420,7 @@ TEST_F(PanelLifecycleTest, ProcessWidePanelsStayConsistentInEveryOrderOfRelease)
       }
       EXPECT_EQ(nullptr, CurrentPDEPanel());
       EXPECT_EQ(nullptr, SavedPDEPanel());
+      EXPECT_EQ(nullptr, CurrentPrintSession());
     } while (std::next_permutation(order.begin(), order.end()));
   }
 }
