@@ -172,6 +172,9 @@ class LocalPrinter final : public PMPrinter {
 
   PMBackend Backend() const override { return PMBackend::Local; }
   const std::string& ID() const override { return name_; }
+  OSStatus CopyJobs(std::vector<PMJobInfo>* jobs) const override {
+    return PMCopyBackendJobs(PMBackend::Local, jobs);
+  }
 
   std::string DisplayName() const override {
     PlistValue state = ReadQueueState(name_);

@@ -2,8 +2,6 @@
 
 #include <cctype>
 
-#include "platform/PrintingSystem.h"
-
 std::string PMPrinterGetID(const PMPrinter* printer) {
   return printer ? printer->ID() : std::string();
 }
@@ -115,10 +113,6 @@ OSStatus PMPrinterSendCommand(PMPrinter* printer, std::string_view text,
 OSStatus PMPrinterPrintFile(PMPrinter* printer, const PMDocumentJob& job, int* jobId) {
   if (!printer || job.path.empty()) return kPMInvalidParameter;
   return printer->PrintFile(job, jobId);
-}
-
-OSStatus PMPrinter::CopyJobs(std::vector<PMJobInfo>* jobs) const {
-  return PMCopyAllJobs(jobs);
 }
 
 OSStatus PMPrinterGetPaperList(const PMPrinter* printer, std::vector<PMPaper>* papers) {

@@ -59,7 +59,9 @@ class PMPrinter {
   // The job list of the printing system this printer belongs to. Code that
   // was handed the printer asks it, not its own copy of the printing layer:
   // a panel loaded into a host sees the host's local jobs this way.
-  virtual OSStatus CopyJobs(std::vector<PMJobInfo>* jobs) const;
+  // (Pure, so that the class keeps no out-of-line key function: a library
+  // that only calls printers needs none of the platform's code for it.)
+  virtual OSStatus CopyJobs(std::vector<PMJobInfo>* jobs) const = 0;
 };
 
 using PMPrinterRef = std::shared_ptr<PMPrinter>;

@@ -180,6 +180,9 @@ class CupsPrinter final : public PMPrinter {
 
   PMBackend Backend() const override { return PMBackend::Cups; }
   const std::string& ID() const override { return name_; }
+  OSStatus CopyJobs(std::vector<PMJobInfo>* jobs) const override {
+    return PMCopyBackendJobs(PMBackend::Cups, jobs);
+  }
 
   std::string DisplayName() const override {
     IppPtr reply;

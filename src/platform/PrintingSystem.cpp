@@ -56,10 +56,14 @@ OSStatus PMCopyPrinterNames(std::vector<std::string>* names) {
 }
 
 OSStatus PMCopyAllJobs(std::vector<PMJobInfo>* jobs) {
+  return PMCopyBackendJobs(PrintingBackend(), jobs);
+}
+
+OSStatus PMCopyBackendJobs(PMBackend backend, std::vector<PMJobInfo>* jobs) {
   if (!jobs) return kPMInvalidParameter;
   jobs->clear();
   OSStatus status =
-      PrintingBackend() == PMBackend::Cups ? cups_backend::Jobs(jobs) : local_backend::Jobs(jobs);
+      backend == PMBackend::Cups ? cups_backend::Jobs(jobs) : local_backend::Jobs(jobs);
   std::sort(jobs->begin(), jobs->end(),
             [](const PMJobInfo& a, const PMJobInfo& b) { return a.id < b.id; });
   return status;

@@ -39,6 +39,8 @@ OSStatus PMPrinterCreateFromPrinterID(std::string_view id, PMPrinterRef* printer
 OSStatus PMCopyPrinterNames(std::vector<std::string>* names);
 // Jobs of all queues, all users, all states, in job-number order.
 OSStatus PMCopyAllJobs(std::vector<PMJobInfo>* jobs);
+// The same from the given back end, whichever is selected.
+OSStatus PMCopyBackendJobs(PMBackend backend, std::vector<PMJobInfo>* jobs);
 // The path of a queue's current PPD.
 OSStatus PMCopyQueuePPDPath(std::string_view queueName, std::string* path);
 
