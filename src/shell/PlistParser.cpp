@@ -6,8 +6,16 @@
 #include "foundation/PropertyListFile.h"
 #include "platform/SystemSettings.h"
 
+std::string PlistParser::FilePath(const std::string& path) {
+  // Never the machine's own root folder: unattended runs of one root must not
+  // see another's presets.
+  std::string root = TavroRoot();
+  while (!root.empty() && root.back() == '/') root.pop_back();
+  return root + (path.empty() || path.front() != '/' ? "/" : "") + path;
+}
+
 bool PlistParser::isValidAutomationFile(const std::string& path) {
-  file_ = SystemPath(path);
+  file_ = FilePath(path);
   std::string error;
   std::optional<PlistValue> list =
       PropertyListFile::CreatePropertyListFromFile(file_, kCFPropertyListMutableContainers, &error);

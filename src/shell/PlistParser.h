@@ -16,10 +16,12 @@ inline constexpr const char* kPresetSettingsKey = "com.apple.print.preset.settin
 
 class PlistParser {
  public:
-  // Reads the file (a system path, mapped below the root); true when it is a
-  // dictionary whose "QZVKey" is the automation key. The file is remembered
-  // for currentPreset.
+  // Reads the file (a path from the system's root, taken below the panel's
+  // root folder); true when it is a dictionary whose "QZVKey" is the
+  // automation key. The file is remembered for currentPreset.
   bool isValidAutomationFile(const std::string& path);
+  // Where such a path lives: "/PresetsFile.xml" is "<root>/PresetsFile.xml".
+  static std::string FilePath(const std::string& path);
   // Advances "LastUsedPreset" ("" or missing: "Preset 01"; "Preset 09":
   // "Preset 10"), writes the whole list back atomically and answers the entry
   // of that name (nullopt when the file holds none).

@@ -294,7 +294,8 @@ TEST_F(PanelLifecycleTest, AutomationPresetIsAppliedOncePerPanel) {
   PlistValue file = PlistValue::MakeDict();
   file.Set(kAutomationKeyName, PlistValue::String(kAutomationKeyValue));
   file.Set("Preset 01", preset);
-  const std::string path = SystemPath(kAutomationFile);
+  const std::string path = PlistParser::FilePath(kAutomationFile);
+  ASSERT_EQ(Root() + "/PresetsFile.xml", path);
   std::ofstream(path) << file.ToXml();
 
   HeadlessHost& host = Queue("Auto");
