@@ -157,16 +157,7 @@ class PostScriptOutputTest : public ::testing::Test {
   void SetUp() override {
     SetLogPause(false);
     root_.emplace(dir_.path().string() + "/root");
-    const char* tmp = std::getenv("TMPDIR");
-    savedTmp_ = tmp ? std::optional<std::string>(tmp) : std::nullopt;
-    std::filesystem::create_directories(dir_.path() / "tmp");
-    ::setenv("TMPDIR", (dir_.path() / "tmp").c_str(), 1);
-    previousChannel_ = SetPreferencesChannel(
-        PreferencesChannel{[this]() -> std::optional<std::u32string> { return stored_; },
-                           [this](const std::string&, const std::string& text) {
-                             stored_ = CFString::FromUTF8(text).UTF32();
-                             return PreferencesSendResult::kCompleted;
-                           }});
+    env_.emplace(dir_.path());
     previousHandler_ = SetLocalQueueCommandHandler([this](const LocalQueueCommand& command) {
       commands_.push_back({command.title, command.body});
       return LocalQueueCommandResult{true, {}};
@@ -182,11 +173,7 @@ class PostScriptOutputTest : public ::testing::Test {
     SetHostProcessName(savedProcess_);
     SetHostApplicationShortVersion(savedVersion_);
     SetLocalQueueCommandHandler(std::move(previousHandler_));
-    SetPreferencesChannel(std::move(previousChannel_));
-    if (savedTmp_)
-      ::setenv("TMPDIR", savedTmp_->c_str(), 1);
-    else
-      ::unsetenv("TMPDIR");
+    env_.reset();
     root_.reset();
   }
 
@@ -201,7 +188,7 @@ class PostScriptOutputTest : public ::testing::Test {
     PlistValue::Array items = {PlistValue::String("PSQ"), PlistValue::String("10.1.2.3"),
                                PlistValue::Bool(bidi), PlistValue::String("2"),
                                PlistValue::String(kUnisorDataEnd)};
-    stored_ = CFString::FromUTF8(PlistValue::MakeArray(items).ToXml()).UTF32();
+    env_->stored = CFString::FromUTF8(PlistValue::MakeArray(items).ToXml()).UTF32();
     data_.reset();
     ClearEndOfPPDLatch();
     document_ = std::make_unique<QZVPPD>(path, kParseOrphansAndHidden);
@@ -253,12 +240,10 @@ class PostScriptOutputTest : public ::testing::Test {
 
   ScratchDir dir_;
   std::optional<ScopedTavroRoot> root_;
-  std::optional<std::string> savedTmp_;
-  PreferencesChannel previousChannel_;
+  std::optional<PanelTestEnvironment> env_;
   LocalQueueCommandHandler previousHandler_;
   std::string savedProcess_;
   std::string savedVersion_;
-  std::optional<std::u32string> stored_;
   std::vector<Command> commands_;
   PMPrintSession session_;
   PMPrintSettings settings_;

@@ -46,16 +46,7 @@ class PanelSettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     root_.emplace(dir_.path().string() + "/root");
-    const char* tmp = std::getenv("TMPDIR");
-    savedTmp_ = tmp ? std::optional<std::string>(tmp) : std::nullopt;
-    std::filesystem::create_directories(dir_.path() / "tmp");
-    ::setenv("TMPDIR", (dir_.path() / "tmp").c_str(), 1);
-    previous_ = SetPreferencesChannel(
-        PreferencesChannel{[this]() -> std::optional<std::u32string> { return stored_; },
-                           [this](const std::string&, const std::string& text) {
-                             stored_ = CFString::FromUTF8(text).UTF32();
-                             return PreferencesSendResult::kCompleted;
-                           }});
+    env_.emplace(dir_.path());
     CFileHdlr::SetEchoToStderr(false);
     SetSDMLogToStderr(false);
   }
@@ -63,11 +54,7 @@ class PanelSettingsTest : public ::testing::Test {
     data_.reset();
     SetSDMLogToStderr(true);
     CFileHdlr::SetEchoToStderr(true);
-    SetPreferencesChannel(std::move(previous_));
-    if (savedTmp_)
-      ::setenv("TMPDIR", savedTmp_->c_str(), 1);
-    else
-      ::unsetenv("TMPDIR");
+    env_.reset();
     root_.reset();
   }
 
@@ -88,9 +75,7 @@ class PanelSettingsTest : public ::testing::Test {
 
   ScratchDir dir_;
   std::optional<ScopedTavroRoot> root_;
-  std::optional<std::string> savedTmp_;
-  PreferencesChannel previous_;
-  std::optional<std::u32string> stored_;
+  std::optional<PanelTestEnvironment> env_;
   std::string body_;
   std::optional<TestPPD> ppd_;
   PMPrintSettings settings_;

@@ -45,26 +45,12 @@ class PanelDataTest : public ::testing::Test {
  protected:
   void SetUp() override {
     root_.emplace(dir_.path().string() + "/root");
-    const char* tmp = std::getenv("TMPDIR");
-    savedTmp_ = tmp ? std::optional<std::string>(tmp) : std::nullopt;
-    std::filesystem::create_directories(dir_.path() / "tmp");
-    ::setenv("TMPDIR", (dir_.path() / "tmp").c_str(), 1);
-    previous_ = SetPreferencesChannel(
-        PreferencesChannel{[this]() -> std::optional<std::u32string> { return stored_; },
-                           [this](const std::string&, const std::string& text) {
-                             stored_ = CFString::FromUTF8(text).UTF32();
-                             ++saves_;
-                             return PreferencesSendResult::kCompleted;
-                           }});
+    env_.emplace(dir_.path());
     MakeQueue("socket://10.1.2.3:9100");
   }
   void TearDown() override {
     data_.reset();
-    SetPreferencesChannel(std::move(previous_));
-    if (savedTmp_)
-      ::setenv("TMPDIR", savedTmp_->c_str(), 1);
-    else
-      ::unsetenv("TMPDIR");
+    env_.reset();
     root_.reset();
   }
 
@@ -93,14 +79,11 @@ class PanelDataTest : public ::testing::Test {
     PlistValue::Array items = {PlistValue::String(key), PlistValue::String(address),
                                PlistValue::Bool(enabled), PlistValue::String("2"),
                                PlistValue::String(kUnisorDataEnd)};
-    stored_ = CFString::FromUTF8(PlistValue::MakeArray(items).ToXml()).UTF32();
+    env_->stored = CFString::FromUTF8(PlistValue::MakeArray(items).ToXml()).UTF32();
   }
   ScratchDir dir_;
   std::optional<ScopedTavroRoot> root_;
-  std::optional<std::string> savedTmp_;
-  PreferencesChannel previous_;
-  std::optional<std::u32string> stored_;
-  int saves_ = 0;
+  std::optional<PanelTestEnvironment> env_;
   PMPrintSession session_;
   std::unique_ptr<QZVPPD> document_;
   std::unique_ptr<PDEData> data_;
@@ -175,7 +158,7 @@ TEST_F(PanelDataTest, FirstLaunchTakesTheDeviceHostAndStoresIt) {
   EXPECT_FALSE(first.isBIDIEnabled());
   ASSERT_TRUE(first.printerList->Find(CFSTR("testq")));  // names ignore letter case
   EXPECT_EQ(first.printerList->CopyAddress(CFSTR("TestQ")).UTF8(), "10.1.2.3");
-  EXPECT_EQ(saves_, 1);
+  EXPECT_EQ(env_->saves, 1);
 
   // The next dialog finds the stored entry.
   PDEData& second = Make();
@@ -212,7 +195,7 @@ TEST_F(PanelDataTest, AddressFallBackByConnection) {
       {"file:///dev/null", ""},
   };
   for (const Case& c : cases) {
-    stored_.reset();
+    env_->stored.reset();
     MakeQueue(c.uri);
     PDEData& data = Make();
     EXPECT_EQ(data.printerAddress.UTF8(), c.address) << c.uri;
@@ -227,7 +210,7 @@ TEST_F(PanelDataTest, AddressFallBackByConnection) {
 
 TEST_F(PanelDataTest, WithoutAKeyNothingIsStored) {
   PDEData& data = Make(nullptr);
-  EXPECT_EQ(saves_, 0);
+  EXPECT_EQ(env_->saves, 0);
   EXPECT_FALSE(data.isBIDIEnabled());
   EXPECT_FALSE(data.SetIPAddressEnabled(true));
   PPDTree tree;
@@ -373,12 +356,12 @@ TEST_F(PanelDataTest, NoProtectedValueInAnyOutput) {
   const std::string file = ReadAll(ticket.FileName().UTF8());
   std::filesystem::remove(ticket.FileName().UTF8());
   ASSERT_FALSE(file.empty());
-  ASSERT_TRUE(stored_.has_value());
+  ASSERT_TRUE(env_->stored.has_value());
 
   std::string all = DescribeTicket(ticket.Entries());
   for (const std::string& part : {xml, file, settings.ToXml(), ReadAll(data.ppdCopyPath)})
     all += part;
-  for (char32_t c : *stored_) all += static_cast<char>(c);
+  for (char32_t c : *env_->stored) all += static_cast<char>(c);
   for (const char* secret : {"98765", "Open-Sesame", "4F70656E2D536573616D65"})
     EXPECT_EQ(all.find(secret), std::string::npos) << secret;
   // The values are there, enciphered.

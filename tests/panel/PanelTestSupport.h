@@ -8,12 +8,15 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "PPDX/PPDStream.h"
 #include "PPDX/QZVPPD.h"
+#include "foundation/PropertyListFile.h"
 #include "panel/QZVJobTicket.h"
+#include "platform/CFString.h"
 
 inline std::filesystem::path SamplePPD() {
   return std::filesystem::path(TAVRO_SOURCE_DIR) / "samples" / "TavroC750.ppd";
@@ -44,6 +47,44 @@ class ScratchDir {
  private:
   static inline int counter_ = 0;
   std::filesystem::path path_;
+};
+
+// What a panel test runs in: the temporary folder below `dir` (TMPDIR) and
+// the per-printer preferences list kept in memory, the way the queue keeps
+// it (`stored`; `saves` counts the saves). Both are put back when the object
+// goes.
+class PanelTestEnvironment {
+ public:
+  explicit PanelTestEnvironment(const std::filesystem::path& dir) {
+    const char* tmp = std::getenv("TMPDIR");
+    if (tmp) savedTmp_ = tmp;
+    std::filesystem::create_directories(dir / "tmp");
+    ::setenv("TMPDIR", (dir / "tmp").c_str(), 1);
+    previous_ = SetPreferencesChannel(
+        PreferencesChannel{[this]() -> std::optional<std::u32string> { return stored; },
+                           [this](const std::string&, const std::string& text) {
+                             stored = CFString::FromUTF8(text).UTF32();
+                             ++saves;
+                             return PreferencesSendResult::kCompleted;
+                           }});
+  }
+  ~PanelTestEnvironment() {
+    SetPreferencesChannel(std::move(previous_));
+    if (savedTmp_) {
+      ::setenv("TMPDIR", savedTmp_->c_str(), 1);
+    } else {
+      ::unsetenv("TMPDIR");
+    }
+  }
+  PanelTestEnvironment(const PanelTestEnvironment&) = delete;
+  PanelTestEnvironment& operator=(const PanelTestEnvironment&) = delete;
+
+  std::optional<std::u32string> stored;
+  int saves = 0;
+
+ private:
+  std::optional<std::string> savedTmp_;
+  PreferencesChannel previous_;
 };
 
 // A PPD made of a fixed header and the given body, parsed as the panel does.

@@ -77,16 +77,7 @@ class ViewModelTest : public ::testing::Test {
  protected:
   void SetUp() override {
     root_.emplace(dir_.path().string() + "/root");
-    const char* tmp = std::getenv("TMPDIR");
-    savedTmp_ = tmp ? std::optional<std::string>(tmp) : std::nullopt;
-    std::filesystem::create_directories(dir_.path() / "tmp");
-    ::setenv("TMPDIR", (dir_.path() / "tmp").c_str(), 1);
-    previous_ = SetPreferencesChannel(
-        PreferencesChannel{[this]() -> std::optional<std::u32string> { return stored_; },
-                           [this](const std::string&, const std::string& text) {
-                             stored_ = CFString::FromUTF8(text).UTF32();
-                             return PreferencesSendResult::kCompleted;
-                           }});
+    env_.emplace(dir_.path());
     LocalQueueSetup setup;
     setup.deviceURI = "socket://10.1.2.3:9100";
     ASSERT_EQ(LocalQueueCreate("TestQ", SamplePPD().string(), setup), noErr);
@@ -99,11 +90,7 @@ class ViewModelTest : public ::testing::Test {
     panel_.reset();
     data_.reset();
     document_.reset();
-    SetPreferencesChannel(std::move(previous_));
-    if (savedTmp_)
-      ::setenv("TMPDIR", savedTmp_->c_str(), 1);
-    else
-      ::unsetenv("TMPDIR");
+    env_.reset();
     root_.reset();
   }
 
@@ -166,9 +153,7 @@ class ViewModelTest : public ::testing::Test {
 
   ScratchDir dir_;
   std::optional<ScopedTavroRoot> root_;
-  std::optional<std::string> savedTmp_;
-  PreferencesChannel previous_;
-  std::optional<std::u32string> stored_;
+  std::optional<PanelTestEnvironment> env_;
   PMPrintSession session_;
   PMPrintSettings settings_;
   PMPageFormat format_;
